@@ -1,0 +1,51 @@
+// Program entry: DPI awareness, the single-instance mutex, the main window
+// object and the message loop.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+#include <new>
+
+#include "app/single_instance.h"
+#include "mainwnd/main_wnd.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, kSingleInstanceMutexName);
+    if (!IsFirstInstance(mutex, GetLastError())) {
+        OutputDebugStringW(L"Another instance detected!");
+        // This copy does not own the mutex, so it is only closed.
+        if (mutex) CloseHandle(mutex);
+        ActivateExistingWindow();
+        return 0;
+    }
+    OutputDebugStringW(L"First instance, starting normally");
+
+    INITCOMMONCONTROLSEX icc = {};
+    icc.dwSize = sizeof(icc);
+    icc.dwICC = 0xFF;
+    InitCommonControlsEx(&icc);
+
+    // Zero-filled before construction; deleted by its window's final message,
+    // or left to process exit when the loop ends with the window alive.
+    void* memory = ::operator new(sizeof(CMainWnd), std::nothrow);
+    if (!memory) {
+        ReleaseMutex(mutex);
+        CloseHandle(mutex);
+        return 0;
+    }
+    std::memset(memory, 0, sizeof(CMainWnd));
+    CMainWnd* wnd = new (memory) CMainWnd();
+    wnd->InitWindow();
+
+    MSG msg = {};
+    while (GetMessageW(&msg, nullptr, 0, 0)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    return static_cast<int>(msg.wParam);
+}

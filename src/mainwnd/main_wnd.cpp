@@ -1,0 +1,209 @@
+// CMainWnd's lifecycle: construction, window set-up, layout, DPI scaling,
+// image loading and the ordered teardown.
+#include "mainwnd/main_wnd.h"
+
+#include "draw/gdiplus.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "util/handles.h"
+
+namespace {
+
+constexpr const wchar_t* kWindowTitle = L"Orvane Downloader";
+
+// Waits for a worker for at most timeoutMs and closes its handle; a thread
+// that does not finish in time is left running, never terminated.
+void JoinAndClose(HANDLE& thread, DWORD timeoutMs) {
+    if (!thread) return;
+    WaitForSingleObject(thread, timeoutMs);
+    CloseHandle(thread);
+    thread = nullptr;
+}
+
+HBITMAP ToHBitmap(Gdiplus::Bitmap* bitmap) {
+    HBITMAP hbmp = nullptr;
+    if (bitmap && bitmap->GetLastStatus() == Gdiplus::Ok) {
+        if (bitmap->GetHBITMAP(Gdiplus::Color(0, 0, 0, 0), &hbmp) != Gdiplus::Ok) hbmp = nullptr;
+    }
+    return hbmp;
+}
+
+// Folder of the running executable, without the trailing backslash.
+std::wstring ExecutableFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    const size_t slash = folder.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring(L".") : folder.substr(0, slash);
+}
+
+}  // namespace
+
+CMainWnd::CMainWnd() {
+    Gdiplus::GdiplusStartupInput input;
+    Gdiplus::GdiplusStartup(&m_gdiplusToken, &input, nullptr);
+
+    OutputDebugStringW(L"========================================");
+    OutputDebugStringW(L"[MainWnd] Application Started");
+    OutputDebugStringW(L"========================================");
+
+    m_aVersions.clear();
+    m_nOrderPage = 0;
+    m_nOrdersPerPage = 6;
+    m_hPayIntentThread = nullptr;
+    m_hPayPollThread = nullptr;
+    m_bStopPolling = false;
+    InitializeCriticalSection(&m_csPay);
+    m_hOrdersThread = nullptr;
+    m_hSupportThread = nullptr;
+    m_hPayWorkerThread = nullptr;
+}
+
+CMainWnd::~CMainWnd() {
+    if (m_hPayPollThread) {
+        m_bStopPolling = true;
+        JoinAndClose(m_hPayPollThread, 2000);
+    }
+    JoinAndClose(m_hPayIntentThread, 1000);
+    JoinAndClose(m_hOrdersThread, 1000);
+    JoinAndClose(m_hSupportThread, 1000);
+    JoinAndClose(m_hPayWorkerThread, 1000);
+
+    DeleteCriticalSection(&m_csPay);
+
+    for (HBITMAP* bmp : {&m_hbmpBackground, &m_hbmpLogo, &m_hbmpPayIcon, &m_hbmpSupport}) {
+        if (*bmp) DeleteObject(*bmp);
+        *bmp = nullptr;
+    }
+    if (m_hIcon) DestroyIcon(m_hIcon);
+    m_hIcon = nullptr;
+    if (m_hbmpPayQR) DeleteObject(m_hbmpPayQR);
+    m_hbmpPayQR = nullptr;
+
+    Gdiplus::GdiplusShutdown(m_gdiplusToken);
+}
+
+void CMainWnd::OnFinalMessage(HWND) { delete this; }
+
+int CMainWnd::ScaleX(int n) const { return static_cast<int>(static_cast<float>(n) * m_fScaleX); }
+
+int CMainWnd::ScaleY(int n) const { return static_cast<int>(static_cast<float>(n) * m_fScaleY); }
+
+void CMainWnd::InitWindow() {
+    CreateAndLayoutWindow();
+
+    wchar_t line[160];
+    swprintf(line, 160, L"Logo区域: left=%d, top=%d, right=%d, bottom=%d", static_cast<int>(m_rcLogo.left),
+             static_cast<int>(m_rcLogo.top), static_cast<int>(m_rcLogo.right), static_cast<int>(m_rcLogo.bottom));
+    OutputDebugStringW(line);
+}
+
+void CMainWnd::CreateAndLayoutWindow() {
+    {
+        WindowDC screen(nullptr);
+        m_fScaleX = static_cast<float>(GetDeviceCaps(screen.get(), LOGPIXELSX)) / 96.0f;
+        m_fScaleY = static_cast<float>(GetDeviceCaps(screen.get(), LOGPIXELSY)) / 96.0f;
+    }
+
+    Create(nullptr, kWindowTitle, WS_POPUP | WS_VISIBLE, 0, 0, 0, ScaleX(1200), ScaleY(720));
+
+    const HINSTANCE module = GetModuleHandleW(nullptr);
+    m_hIcon = LoadIconW(module, MAKEINTRESOURCEW(IDI_APP_ICON));
+    if (m_hIcon) {
+        SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+        SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    }
+    if (HICON small = LoadIconW(module, MAKEINTRESOURCEW(IDI_APP_ICON_SMALL))) {
+        SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    }
+
+    CenterWindow();
+
+    struct ImageSlot {
+        HBITMAP* field;
+        UINT id;
+        const wchar_t* file;
+    };
+    const ImageSlot slots[] = {
+        {&m_hbmpBackground, IDR_PNG_BACKGROUND, L"bg.png"},
+        {&m_hbmpLogo, IDR_PNG_LOGO, L"logo.png"},
+        {&m_hbmpPayIcon, IDR_PNG_PAYICON, L"wxzf.png"},
+        {&m_hbmpSupport, IDR_PNG_SUPPORT, L"kf.png"},
+    };
+    for (const ImageSlot& slot : slots) *slot.field = LoadPngResource(slot.id);
+    // A build tree without embedded images falls back to the res folder beside the program.
+    const std::wstring devFolder = ExecutableFolder() + L"\\res\\";
+    for (const ImageSlot& slot : slots) {
+        if (!*slot.field) *slot.field = LoadPngFile(devFolder + slot.file);
+    }
+
+    UpdateLayout();
+}
+
+void CMainWnd::UpdateLayout() {
+    RECT rc = {};
+    GetClientRect(m_hWnd, &rc);
+    const int W = rc.right;
+    const int H = rc.bottom;
+    const int b = ScaleX(40);
+
+    m_rcTitleBar = {0, 0, W, ScaleY(50)};
+    m_rcLogo = {ScaleX(10), ScaleY(10), ScaleX(42), ScaleY(42)};
+    m_rcTitleText = {ScaleX(50), 0, ScaleX(300), ScaleY(50)};
+    m_rcOrdersBtn = {W - ScaleX(300), ScaleY(12), W - ScaleX(220), ScaleY(38)};
+    m_rcSupportBtn = {W - ScaleX(210), ScaleY(12), W - ScaleX(130), ScaleY(38)};
+    m_rcMenuBtn = {W - 3 * b, 0, W - 2 * b, ScaleY(50)};
+    m_rcMinBtn = {W - 2 * b, 0, W - b, ScaleY(50)};
+    m_rcCloseBtn = {W - b, 0, W, ScaleY(50)};
+
+    RECT& panel = m_rcHomePanel;
+    panel.left = (W - ScaleX(460)) / 2;
+    panel.top = (H - ScaleY(300)) / 2 + ScaleY(10);
+    panel.right = panel.left + ScaleX(460);
+    panel.bottom = panel.top + ScaleY(300);
+
+    m_rcVersionCombo.left = panel.left + ScaleX(70);
+    m_rcVersionCombo.top = panel.top + ScaleY(110);
+    m_rcVersionCombo.right = panel.right - ScaleX(70);
+    m_rcVersionCombo.bottom = m_rcVersionCombo.top + ScaleY(45);
+
+    m_rcInstallBtn.left = panel.left + (ScaleX(460) - ScaleX(180)) / 2;
+    m_rcInstallBtn.top = panel.bottom - ScaleY(80);
+    m_rcInstallBtn.right = m_rcInstallBtn.left + ScaleX(180);
+    m_rcInstallBtn.bottom = m_rcInstallBtn.top + ScaleY(48);
+}
+
+HBITMAP CMainWnd::LoadPngResource(UINT id) {
+    const HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+    if (!res) return nullptr;
+    HGLOBAL loaded = LoadResource(module, res);
+    const DWORD size = SizeofResource(module, res);
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes || size == 0) return nullptr;
+
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!block) return nullptr;
+    void* dst = GlobalLock(block);
+    if (!dst) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    memcpy(dst, bytes, size);
+    GlobalUnlock(block);
+
+    ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(block, TRUE, stream.put()))) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromStream(stream.get(), FALSE));
+    return ToHBitmap(bitmap.get());
+}
+
+HBITMAP CMainWnd::LoadPngFile(const std::wstring& path) {
+    std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromFile(path.c_str(), FALSE));
+    return ToHBitmap(bitmap.get());
+}

@@ -1,0 +1,93 @@
+// Shared helpers for the unit tests (see test_support.h).
+#include "support/test_support.h"
+
+#include <winternl.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace testing_support {
+
+CMainWnd* NewMainWnd() {
+    void* memory = ::operator new(sizeof(CMainWnd));
+    std::memset(memory, 0, sizeof(CMainWnd));
+    return new (memory) CMainWnd();
+}
+
+void DeleteMainWnd(CMainWnd* wnd) { delete wnd; }
+
+void DestroyMainWnd(CMainWnd* wnd) {
+    if (wnd->m_hWnd) DestroyWindow(wnd->m_hWnd);
+    PumpMessages();
+    // WM_DESTROY posts a quit message; drop it so later loops are unaffected.
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+namespace {
+
+// One entry of the per-process GDI handle table that the PEB points at.
+struct GdiTableEntry {
+    unsigned long long object;
+    unsigned short processId;
+    unsigned short count;
+    unsigned short unique;
+    unsigned char type;
+    unsigned char flags;
+    unsigned long long user;
+};
+
+int CountWineGdiTable() {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+    PPEB peb = NtCurrentTeb()->ProcessEnvironmentBlock;
+#pragma GCC diagnostic pop
+    auto* table = *reinterpret_cast<GdiTableEntry**>(reinterpret_cast<char*>(peb) + 0xF8);
+    if (!table) return -1;
+    int live = 0;
+    for (int i = 0; i < 0x10000; ++i) {
+        // Stock objects carry the 0x80 flag in their unique word.
+        if (table[i].type != 0 && (table[i].unique & 0x80) == 0) ++live;
+    }
+    return live;
+}
+
+}  // namespace
+
+int CountGdiObjects() {
+    const DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (n != 0) return static_cast<int>(n);
+    return CountWineGdiTable();
+}
+
+int ExpectedDpi() {
+    const char* v = std::getenv("ORVANE_EXPECT_DPI");
+    return v ? std::atoi(v) : 96;
+}
+
+int ScreenDpiX() {
+    HDC dc = GetDC(nullptr);
+    const int v = GetDeviceCaps(dc, LOGPIXELSX);
+    ReleaseDC(nullptr, dc);
+    return v;
+}
+
+int ScreenDpiY() {
+    HDC dc = GetDC(nullptr);
+    const int v = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return v;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,34 @@
+// Shared helpers for the unit tests: a main window built the way the entry
+// point builds it, GDI object counting that also works under Wine, and the
+// DPI the test run was started with.
+#pragma once
+#include <windows.h>
+
+#include "mainwnd/main_wnd.h"
+
+namespace testing_support {
+
+// Allocates, zero-fills and constructs a CMainWnd as the entry point does.
+CMainWnd* NewMainWnd();
+
+// Deletes a window object whose window was never created or already gone.
+void DeleteMainWnd(CMainWnd* wnd);
+
+// Destroys the window of wnd (which then deletes itself) and pumps messages.
+void DestroyMainWnd(CMainWnd* wnd);
+
+// Dispatches every queued message of this thread.
+void PumpMessages();
+
+// Live GDI objects of this process. GetGuiResources where it answers; Wine
+// returns 0 there, so the process's own GDI handle table is counted instead.
+int CountGdiObjects();
+
+// The LogPixels the test runner set for this prefix (96 when not told).
+int ExpectedDpi();
+
+// The screen's actual LOGPIXELSX / LOGPIXELSY.
+int ScreenDpiX();
+int ScreenDpiY();
+
+}  // namespace testing_support

@@ -1,0 +1,36 @@
+#!/bin/bash
+# Makes a private Wine prefix ROOT/NAME for the tests, copied from a pristine
+# template ROOT/template (created once, set to Windows 10). DPI sets the
+# prefix's LogPixels. Prints the prefix path.
+# usage: wine-prefix.sh ROOT NAME [DPI] [--fresh]
+set -euo pipefail
+root=$1; name=$2; dpi=${3:-96}; fresh=${4:-}
+mkdir -p "$root"
+export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
+export HOME="$root/home"; mkdir -p "$HOME"
+unset DISPLAY
+exec 9>"$root/.lock"
+flock 9
+template="$root/template"
+if [ ! -f "$template/.ready" ]; then
+  rm -rf "$template"
+  WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
+  WINEPREFIX="$template" wine winecfg -v win10 >/dev/null 2>&1
+  WINEPREFIX="$template" wineserver -w
+  touch "$template/.ready"
+fi
+prefix="$root/$name"
+if [ "$fresh" = "--fresh" ]; then rm -rf "$prefix"; fi
+if [ ! -f "$prefix/.ready" ]; then
+  rm -rf "$prefix"
+  # Hard links keep the copy cheap; the registry files are copied for real
+  # because Wine rewrites them.
+  cp -al "$template" "$prefix"
+  for f in system.reg user.reg userdef.reg; do rm -f "$prefix/$f"; cp "$template/$f" "$prefix/$f"; done
+  if [ "$dpi" != 96 ]; then
+    WINEPREFIX="$prefix" wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    WINEPREFIX="$prefix" wineserver -w
+  fi
+  touch "$prefix/.ready"
+fi
+echo "$prefix"
