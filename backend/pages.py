@@ -1,0 +1,88 @@
+"""HTML for the payer's page (reached through the payment QR code) and the
+operator's order list."""
+
+from html import escape
+
+STATUS_LABELS = {
+    "pending": "待支付",
+    "success": "已完成",
+    "failed": "支付失败",
+    "expired": "已失效",
+    "refunded": "已退款",
+}
+
+# Operator actions: (status segment of the URL, button label).
+ADMIN_ACTIONS = (
+    ("success", "标记已支付"),
+    ("failed", "标记失败"),
+    ("expired", "标记失效"),
+    ("refunded", "标记退款"),
+)
+
+STYLE = """
+body{font-family:sans-serif;background:#1f1f1f;color:#eee;margin:2em}
+table{border-collapse:collapse}td,th{border:1px solid #555;padding:4px 8px;font-size:14px}
+.card{background:#2b2b2b;padding:1.5em;border-radius:6px;max-width:28em}
+.card dt{color:#aaa}.card dd{margin:0 0 .6em 0;font-size:1.1em}
+button{margin:2px;padding:4px 10px}form{display:inline}
+.ok{color:#7c7}.bad{color:#e77}
+"""
+
+
+def _document(title, body):
+    return ('<!DOCTYPE html><html lang="zh-CN"><head><meta charset="utf-8">'
+            "<title>%s</title><style>%s</style></head><body>%s</body></html>"
+            % (escape(title), STYLE, body))
+
+
+def _label(status):
+    return STATUS_LABELS.get(status, status)
+
+
+def _amount(order):
+    return "¥%.2f" % order["pay_amount"]
+
+
+def pay_page(order):
+    no = escape(order["order_no"])
+    fields = (
+        ("订单号", order["order_no"]),
+        ("版本", order["game_name"] or "全版本"),
+        ("金额", _amount(order)),
+        ("状态", _label(order["status"])),
+        ("失效时间", order["expire_at"]),
+    )
+    rows = "".join("<dt>%s</dt><dd>%s</dd>" % (escape(k), escape(v)) for k, v in fields)
+    if order["status"] == "pending":
+        actions = ('<form method="post" action="/pay/%s/confirm"><button>确认支付</button></form>'
+                   '<form method="post" action="/pay/%s/refuse"><button>拒绝支付</button></form>'
+                   % (no, no))
+    elif order["status"] == "success":
+        actions = '<p class="ok">支付成功，感谢您的购买。</p>'
+    else:
+        actions = '<p class="bad">该订单无法支付。</p>'
+    body = '<div class="card"><h2>奥凡安装助手 · 订单支付</h2><dl>%s</dl>%s</div>' % (rows, actions)
+    return _document("订单支付", body)
+
+
+def admin_page(orders):
+    head = ("<tr><th>订单号</th><th>机器码</th><th>版本</th><th>金额</th><th>状态</th>"
+            "<th>创建时间</th><th>更新时间</th><th>交易号</th><th>操作</th></tr>")
+    rows = []
+    for o in orders:
+        no = escape(o["order_no"])
+        buttons = "".join(
+            '<form method="post" action="/admin/orders/%s/%s"><button>%s</button></form>'
+            % (no, status, label) for status, label in ADMIN_ACTIONS)
+        cells = (o["order_no"], o["machine_code"], o["game_name"], _amount(o),
+                 _label(o["status"]), o["created_at"], o["updated_at"], o["alipay_trade_no"])
+        rows.append("<tr>%s<td>%s</td></tr>"
+                    % ("".join("<td>%s</td>" % escape(c) for c in cells), buttons))
+    if not rows:
+        rows.append('<tr><td colspan="9">暂无订单</td></tr>')
+    body = "<h2>订单管理</h2><table>%s%s</table>" % (head, "".join(rows))
+    return _document("订单管理", body)
+
+
+def not_found_page(what):
+    return _document("未找到", "<h2>未找到</h2><p>%s</p>" % escape(what))

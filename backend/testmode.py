@@ -1,0 +1,146 @@
+"""Test-mode state: queues of scripted replies per endpoint and the log of
+every request received, so client tests can provoke faults and inspect traffic."""
+
+import base64
+import binascii
+import collections
+import threading
+
+
+class ScriptError(ValueError):
+    pass
+
+
+class ScriptedReply:
+    def __init__(self, status, body, delay_ms, pieces, drop, headers):
+        self.status = status
+        self.body = body
+        self.delay_ms = delay_ms
+        self.pieces = pieces        # [(byte_count, pause_ms_after), ...]
+        self.drop = drop
+        self.headers = headers
+
+    def body_pieces(self):
+        """The body cut as scripted; bytes left over after the listed pieces
+        form one final piece. Yields (bytes, pause_ms_after)."""
+        pos = 0
+        for size, pause in self.pieces:
+            if pos >= len(self.body):
+                return
+            chunk = self.body[pos:pos + size]
+            pos += len(chunk)
+            yield chunk, (pause if pos < len(self.body) else 0)
+        if pos < len(self.body):
+            yield self.body[pos:], 0
+
+
+def endpoint_key(path):
+    """Scripts are keyed by the path relative to /api/v1; any other path
+    keeps its leading slash so non-API URLs can be scripted as well."""
+    if path.startswith("/api/v1/"):
+        return path[len("/api/v1/"):]
+    return path
+
+
+def _is_count(v):
+    return isinstance(v, int) and not isinstance(v, bool) and v > 0
+
+
+def _is_pause(v):
+    return isinstance(v, (int, float)) and not isinstance(v, bool) and v >= 0
+
+
+def _pause(obj, key):
+    value = obj.get(key, 0)
+    if not _is_pause(value):
+        raise ScriptError("%s must be a non-negative number" % key)
+    return value
+
+
+def parse_reply(obj):
+    if not isinstance(obj, dict):
+        raise ScriptError("each reply must be an object")
+    status = obj.get("status", 200)
+    if isinstance(status, bool) or not isinstance(status, int) or not 100 <= status <= 999:
+        raise ScriptError("status must be an integer from 100 to 999")
+    if "body_b64" in obj:
+        if not isinstance(obj["body_b64"], str):
+            raise ScriptError("body_b64 must be a string")
+        try:
+            body = base64.b64decode(obj["body_b64"], validate=True)
+        except binascii.Error:
+            raise ScriptError("body_b64 is not valid base64") from None
+    else:
+        text = obj.get("body", "")
+        if not isinstance(text, str):
+            raise ScriptError("body must be a string")
+        body = text.encode("utf-8")
+    delay_ms = _pause(obj, "delay_ms")
+    if "chunks" in obj:
+        chunks = obj["chunks"]
+        if not isinstance(chunks, list) or not all(
+                isinstance(e, list) and len(e) == 2 and _is_count(e[0]) and _is_pause(e[1])
+                for e in chunks):
+            raise ScriptError("chunks must be a list of [byte_count, delay_ms]")
+        pieces = [(n, pause) for n, pause in chunks]
+    else:
+        sizes = obj.get("chunk_sizes", [])
+        if not isinstance(sizes, list) or not all(_is_count(n) for n in sizes):
+            raise ScriptError("chunk_sizes must be a list of positive integers")
+        pause = _pause(obj, "chunk_delay_ms")
+        pieces = [(n, pause) for n in sizes]
+    drop = obj.get("drop", False)
+    if not isinstance(drop, bool):
+        raise ScriptError("drop must be true or false")
+    headers = obj.get("headers", {})
+    if not isinstance(headers, dict) or not all(
+            isinstance(k, str) and isinstance(v, str) for k, v in headers.items()):
+        raise ScriptError("headers must map names to strings")
+    for k, v in headers.items():
+        if not k or ":" in k or any(ch in k + v for ch in "\r\n") or not (k + v).isascii():
+            raise ScriptError("headers must be single-line ASCII with names free of ':'")
+    return ScriptedReply(status, body, delay_ms, pieces, drop, headers)
+
+
+def parse_script(obj):
+    if not isinstance(obj, dict):
+        raise ScriptError("script must be a JSON object")
+    endpoint = obj.get("endpoint")
+    if not isinstance(endpoint, str) or not endpoint.strip("/"):
+        raise ScriptError("endpoint must be a non-empty path")
+    replies = obj.get("replies")
+    if not isinstance(replies, list) or not replies:
+        raise ScriptError("replies must be a non-empty list")
+    key = endpoint_key(endpoint) if endpoint.startswith("/") else endpoint
+    return key, [parse_reply(r) for r in replies]
+
+
+class TestState:
+    def __init__(self):
+        self._lock = threading.Lock()
+        self._scripts = collections.defaultdict(collections.deque)
+        self._log = []
+
+    def queue(self, key, replies):
+        with self._lock:
+            self._scripts[key].extend(replies)
+            return len(self._scripts[key])
+
+    def next_reply(self, key):
+        with self._lock:
+            queue = self._scripts.get(key)
+            return queue.popleft() if queue else None
+
+    def record(self, entry):
+        with self._lock:
+            entry["seq"] = len(self._log) + 1
+            self._log.append(entry)
+
+    def requests(self):
+        with self._lock:
+            return list(self._log)
+
+    def reset(self):
+        with self._lock:
+            self._scripts.clear()
+            self._log.clear()

@@ -1,0 +1,441 @@
+"""End-to-end tests of the store backend: each class runs the real server in a
+subprocess on a free port with its own SQLite file and talks HTTP to it."""
+
+import base64
+import http.client
+import io
+import json
+import os
+import re
+import select
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import urllib.parse
+
+from PIL import Image
+
+SERVER = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "server.py")
+READY = re.compile(r"^backend listening on http://127\.0\.0\.1:(\d+)/api/v1$")
+MACHINE = "USER-1A2B3C4D-5f3e2a10"
+TIME_TEXT = re.compile(r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$")
+
+
+class Backend:
+    def __init__(self, db, *options):
+        self.db = db
+        self.options = options
+        self.proc = None
+        self.port = None
+
+    def start(self):
+        self.errlog = open(self.db + ".stderr", "ab")
+        self.proc = subprocess.Popen(
+            [sys.executable, SERVER, "--port", "0", "--db", self.db, *self.options],
+            stdout=subprocess.PIPE, stderr=self.errlog, text=True)
+        ready, _, _ = select.select([self.proc.stdout], [], [], 10)
+        line = self.proc.stdout.readline().strip() if ready else ""
+        m = READY.match(line)
+        if not m:
+            self.stop()
+            raise RuntimeError("backend did not start: %r" % line)
+        self.port = int(m.group(1))
+
+    def stop(self):
+        if self.proc:
+            self.proc.terminate()
+            self.proc.wait(10)
+            self.proc.stdout.close()
+            self.proc = None
+        self.errlog.close()
+
+    def request(self, method, path, body=None, headers=None):
+        """One exchange; checks that Content-Length matches the body."""
+        conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+        try:
+            if isinstance(body, (dict, list)):
+                body = json.dumps(body, ensure_ascii=False).encode("utf-8")
+            conn.request(method, path, body=body, headers=headers or {})
+            resp = conn.getresponse()
+            data = resp.read()
+            length = resp.getheader("Content-Length")
+            if length is not None and method != "HEAD":
+                assert int(length) == len(data), (length, len(data))
+            return resp.status, dict(resp.getheaders()), data
+        finally:
+            conn.close()
+
+    def api(self, method, endpoint, body=None, prefix="/api/v1/"):
+        status, headers, data = self.request(method, prefix + endpoint, body)
+        assert headers["Content-Type"] == "application/json; charset=utf-8", headers
+        return status, json.loads(data.decode("utf-8"))
+
+    def data(self, method, endpoint, body=None, prefix="/api/v1/"):
+        status, reply = self.api(method, endpoint, body, prefix)
+        assert status == 200 and reply["code"] == 0 and reply["msg"] == "ok", (status, reply)
+        return reply["data"]
+
+    def raw(self, payload, timeout=5):
+        """Sends raw bytes and returns every recv() piece until the server closes."""
+        pieces = []
+        with socket.create_connection(("127.0.0.1", self.port), timeout=timeout) as s:
+            s.sendall(payload)
+            while True:
+                piece = s.recv(65536)
+                if not piece:
+                    return pieces
+                pieces.append(piece)
+
+
+class BackendTestCase(unittest.TestCase):
+    options = ()
+
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.TemporaryDirectory()
+        cls.backend = Backend(os.path.join(cls.tmp.name, "store.db"), *cls.options)
+        cls.backend.start()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.backend.stop()
+        cls.tmp.cleanup()
+
+    def login(self, machine=MACHINE, exe="OrvaneDownloader_1001_abc.exe"):
+        return self.backend.data("POST", "login", {
+            "exe_name": exe, "channel_code": "1001", "qhclickid": "abc",
+            "machine_code": machine})
+
+    def intent(self, machine=MACHINE, game="奥凡 经典版", discount=False):
+        return self.backend.data("POST", "pay_intent", {
+            "machine_code": machine, "game_name": game, "channel_code": "1001",
+            "apply_discount": discount})
+
+    def status_of(self, order_no):
+        return self.backend.data("GET", "pay_status?order_no=" + order_no)["status"]
+
+    def orders(self, machine=MACHINE, limit=100):
+        return self.backend.data("GET", "orders/latest?limit=%d&machine_code=%s" % (limit, machine))
+
+    def admin_mark(self, order_no, status):
+        code, headers, _ = self.backend.request("POST", "/admin/orders/%s/%s" % (order_no, status))
+        self.assertEqual((code, headers["Location"]), (303, "/admin"))
+
+
+class StoreApiTest(BackendTestCase):
+
+    def test_login_is_stable_per_machine_with_fresh_tokens(self):
+        first = self.login("USER-00000001-aaaaaaaa")
+        again = self.login("USER-00000001-aaaaaaaa", exe="OrvaneDownloader_2002_zz.exe")
+        other = self.login("USER-00000002-bbbbbbbb")
+        self.assertGreater(first["uid"], 0)
+        self.assertGreater(first["machine_id"], 0)
+        self.assertEqual((again["uid"], again["machine_id"]), (first["uid"], first["machine_id"]))
+        self.assertNotEqual(again["token"], first["token"])
+        self.assertNotEqual(other["uid"], first["uid"])
+        self.assertNotEqual(other["machine_id"], first["machine_id"])
+        self.assertEqual(first["level"], "normal")
+        self.assertEqual((first["machine_code"], first["channel_code"], first["qhclickid"]),
+                         ("USER-00000001-aaaaaaaa", "1001", "abc"))
+
+    def test_catalogue_matches_the_client_parser(self):
+        games = self.backend.data("GET", "games")["games"]
+        self.assertGreaterEqual(len(games), 4)
+        for name in games:
+            # The client cuts names between quotes and ends the array at the first "]".
+            self.assertTrue(name and not set(name) & set('"\\[]{}'), name)
+        products = self.backend.data("GET", "products")
+        self.assertEqual(products[0], {
+            "id": 1, "name": "终身会员", "currency": "¥", "original_price": 99.0,
+            "current_price": 39.0, "promo_price": 29.9, "countdown_minutes": 5})
+        _, _, raw = self.backend.request("GET", "/api/v1/products")
+        self.assertIn("¥".encode("utf-8"), raw)   # literal UTF-8, never \u escapes
+
+    def test_purchase_from_intent_to_membership(self):
+        machine = "USER-0000BEEF-cafe0001"
+        self.login(machine)
+        intent = self.intent(machine, discount=True)
+        order_no = intent["pay_order_no"]
+        self.assertRegex(order_no, r"^[A-Za-z0-9]+$")
+        self.assertEqual((intent["current_price"], intent["promo_price"],
+                          intent["original_price"]), (39.0, 29.9, 99.0))
+        self.assertEqual(intent["countdown_seconds"], 300)
+        self.assertRegex(intent["qr_expire_at"], TIME_TEXT)
+        self.assertEqual(self.status_of(order_no), "pending")
+        pending = self.orders(machine)[0]
+        self.assertEqual((pending["status"], pending["pay_amount"]), ("pending", 29.9))
+        self.assertEqual((pending["alipay_trade_no"], pending["download_url"]), ("", ""))
+
+        self.admin_mark(order_no, "success")
+        self.assertEqual(self.status_of(order_no), "success")
+        paid = self.orders(machine)[0]
+        self.assertEqual(set(paid), {"order_no", "status", "game_name", "alipay_trade_no",
+                                     "pay_amount", "created_at", "updated_at", "download_url"})
+        self.assertEqual((paid["order_no"], paid["game_name"]), (order_no, "奥凡 经典版"))
+        self.assertRegex(paid["alipay_trade_no"], r"^\d{20,}$")
+        self.assertEqual(paid["download_url"], "https://dl.orvane.example/installers/"
+                         + urllib.parse.quote("奥凡 经典版", safe="") + ".exe")
+        self.assertRegex(paid["created_at"], TIME_TEXT)
+        self.assertRegex(paid["updated_at"], TIME_TEXT)
+        self.assertEqual(self.login(machine)["level"], "vip")
+
+        self.admin_mark(order_no, "refunded")
+        self.assertEqual(self.login(machine)["level"], "normal")
+
+    def test_price_without_discount_and_order_listing(self):
+        machine = "USER-00000003-cccccccc"
+        numbers = [self.intent(machine, game="奥凡 联机版")["pay_order_no"] for _ in range(3)]
+        self.intent("USER-00000004-dddddddd")
+        listed = self.orders(machine)
+        self.assertEqual([o["order_no"] for o in listed], numbers[::-1])
+        self.assertEqual({o["pay_amount"] for o in listed}, {39.0})
+        self.assertEqual([o["order_no"] for o in self.orders(machine, limit=2)],
+                         numbers[:0:-1])
+        self.assertEqual(self.orders("USER-FFFFFFFF-nobody00"), [])
+
+    def test_payer_page_settles_a_pending_order_once(self):
+        order_no = self.intent()["pay_order_no"]
+        code, headers, page = self.backend.request("GET", "/pay/" + order_no)
+        self.assertEqual(code, 200)
+        self.assertTrue(headers["Content-Type"].startswith("text/html"))
+        for text in ("确认支付", "拒绝支付", order_no, "¥39.00"):
+            self.assertIn(text.encode("utf-8"), page)
+        code, headers, _ = self.backend.request("POST", "/pay/%s/refuse" % order_no)
+        self.assertEqual((code, headers["Location"]), (303, "/pay/" + order_no))
+        self.assertEqual(self.status_of(order_no), "failed")
+        self.backend.request("POST", "/pay/%s/confirm" % order_no)
+        self.assertEqual(self.status_of(order_no), "failed")
+        self.assertEqual(self.backend.request("GET", "/pay/OD0000NOPE")[0], 404)
+        code, _, admin = self.backend.request("GET", "/admin")
+        self.assertEqual(code, 200)
+        self.assertIn(("/admin/orders/%s/success" % order_no).encode(), admin)
+
+    def test_download_link_lookup(self):
+        name = "奥凡 经典版"
+        data = self.backend.data("GET", "games/download?name=" + urllib.parse.quote(name, safe=""))
+        self.assertEqual(data["name"], name)
+        self.assertTrue(data["download_url"].startswith("https://"))
+        self.assertTrue(data["download_url"].endswith(".exe"))
+        status, reply = self.backend.api("GET", "games/download?name=%E4%B8%8D%E5%AD%98%E5%9C%A8")
+        self.assertEqual((status, reply["code"], reply["data"]), (404, 404, None))
+
+    def test_images_are_real_pngs(self):
+        order_no = self.intent()["pay_order_no"]
+        code, headers, png = self.backend.request("GET", "/api/v1/pay_qr?order_no=" + order_no)
+        self.assertEqual((code, headers["Content-Type"]), (200, "image/png"))
+        self.assertEqual(png[:8], b"\x89PNG\r\n\x1a\n")
+        image = Image.open(io.BytesIO(png))
+        self.assertEqual((image.format, image.mode), ("PNG", "1"))
+        self.assertEqual(image.width, image.height)
+        box, quiet = 6, 4
+        modules = image.width // box - 2 * quiet
+        self.assertEqual(image.width % box, 0)
+        self.assertEqual((modules - 17) % 4, 0)    # a valid QR version size
+        edge = quiet * box
+        self.assertEqual(image.getpixel((edge - 1, edge - 1)), 255)   # quiet zone
+        self.assertEqual(image.getpixel((edge, edge)), 0)             # finder pattern corner
+        self.assertEqual(image.getpixel((edge + 3 * box, edge + 3 * box)), 0)  # finder centre
+
+        status, reply = self.backend.api("GET", "pay_qr?order_no=OD0000NOPE")
+        self.assertEqual((status, reply["code"]), (404, 404))
+
+        url = self.backend.data("GET", "support/qq")["qq_image_url"]
+        self.assertEqual(url, "/api/v1/support/qq.png")
+        code, headers, png = self.backend.request("GET", url)
+        self.assertEqual((code, headers["Content-Type"]), (200, "image/png"))
+        card = Image.open(io.BytesIO(png))
+        self.assertEqual(card.mode, "RGB")
+        self.assertGreater(card.height, card.width)   # code plus caption
+
+    def test_bad_input_gives_json_errors_and_the_server_survives(self):
+        good = {"exe_name": "a.exe", "channel_code": "a", "qhclickid": "", "machine_code": "M"}
+        cases = [
+            ("login", b"{not json"),
+            ("login", b"\xff\xfe"),
+            ("login", b"[1,2]"),
+            ("login", {k: v for k, v in good.items() if k != "machine_code"}),
+            ("login", dict(good, machine_code="")),
+            ("login", dict(good, channel_code=5)),
+            ("pay_intent", {"machine_code": "M", "game_name": "g", "channel_code": "c",
+                            "apply_discount": "yes"}),
+            ("pay_intent", b""),
+        ]
+        for endpoint, body in cases:
+            with self.subTest(endpoint=endpoint, body=body):
+                status, reply = self.backend.api("POST", endpoint, body)
+                self.assertEqual((status, reply["code"], reply["data"]), (400, 400, None))
+                self.assertTrue(reply["msg"])
+        for path, expected in [("pay_status", 400), ("orders/latest?machine_code=M&limit=x", 400),
+                               ("orders/latest?machine_code=M&limit=0", 400),
+                               ("nothing/here", 404)]:
+            with self.subTest(path=path):
+                status, reply = self.backend.api("GET", path)
+                self.assertEqual((status, reply["code"]), (expected, expected))
+        status, reply = self.backend.api("GET", "login")
+        self.assertEqual(status, 405)
+        # The control endpoints do not exist outside test mode.
+        self.assertEqual(self.backend.request("POST", "/__test__/reset")[0], 404)
+
+        big = b'{"x":"' + b"a" * (2 << 20) + b'"}'
+        status, reply = self.backend.api("POST", "login", big)
+        self.assertEqual((status, reply["code"]), (413, 413))
+        garbage = b"".join(self.backend.raw(b"NONSENSE\r\n\r\n"))
+        self.assertTrue(garbage.startswith(b"HTTP/1.1 400"), garbage[:40])
+        self.assertIn(b'"code":400', garbage)
+        self.assertTrue(self.login()["uid"])
+
+
+class ExpiryTest(BackendTestCase):
+    options = ("--countdown-seconds", "1")
+
+    def test_unpaid_order_expires_after_its_countdown(self):
+        intent = self.intent()
+        order_no = intent["pay_order_no"]
+        self.assertEqual(intent["countdown_seconds"], 1)
+        self.assertEqual(self.status_of(order_no), "pending")
+        time.sleep(1.3)
+        listed = self.orders()[0]
+        self.assertEqual((listed["order_no"], listed["status"]), (order_no, "expired"))
+        self.assertEqual(listed["download_url"], "")
+        self.backend.request("POST", "/pay/%s/confirm" % order_no)
+        self.assertEqual(self.status_of(order_no), "expired")
+        self.assertEqual(self.login()["level"], "normal")
+        # The operator can still override, e.g. for a late payment.
+        self.admin_mark(order_no, "paid")
+        self.assertEqual(self.status_of(order_no), "success")
+
+
+class AutoPayTest(BackendTestCase):
+    options = ("--auto-pay", "0.5")
+
+    def test_pending_order_is_paid_automatically(self):
+        order_no = self.intent(machine="USER-AUTO0000-00000000")["pay_order_no"]
+        self.assertEqual(self.status_of(order_no), "pending")
+        time.sleep(0.8)
+        self.assertEqual(self.status_of(order_no), "success")
+        paid = self.orders("USER-AUTO0000-00000000")[0]
+        self.assertTrue(paid["alipay_trade_no"] and paid["download_url"])
+        self.assertEqual(self.login("USER-AUTO0000-00000000")["level"], "vip")
+
+
+class PersistenceTest(BackendTestCase):
+
+    def test_restart_keeps_users_orders_and_catalogue(self):
+        before = self.login()
+        order_no = self.intent()["pay_order_no"]
+        self.admin_mark(order_no, "success")
+        paid = self.orders()
+        games = self.backend.data("GET", "games")["games"]
+
+        self.backend.stop()
+        self.backend.start()
+        after = self.login()
+        self.assertEqual((after["uid"], after["machine_id"], after["level"]),
+                         (before["uid"], before["machine_id"], "vip"))
+        self.assertEqual(self.orders(), paid)
+        self.assertEqual(self.backend.data("GET", "games")["games"], games)
+        self.assertEqual(len(self.backend.data("GET", "products")), 1)
+
+
+class TestModeTest(BackendTestCase):
+    options = ("--test-mode",)
+
+    def setUp(self):
+        self.backend.data("POST", "reset", prefix="/__test__/")
+
+    def script(self, endpoint, *replies):
+        return self.backend.data("POST", "script",
+                                 {"endpoint": endpoint, "replies": list(replies)},
+                                 prefix="/__test__/")
+
+    def logged(self):
+        return self.backend.data("GET", "requests", prefix="/__test__/")
+
+    def test_scripted_replies_are_consumed_in_order(self):
+        self.assertEqual(self.script("games", {"status": 500, "body": "boom"},
+                                     {"body_b64": base64.b64encode(b"\x00\xff\xc3").decode(),
+                                      "headers": {"Content-Type": "image/png", "X-Extra": "1"}}),
+                         {"endpoint": "games", "queued": 2})
+        self.assertEqual(self.backend.request("GET", "/api/v1/games")[::2], (500, b"boom"))
+        status, headers, body = self.backend.request("GET", "/api/v1/games?x=1")
+        self.assertEqual((status, body), (200, b"\x00\xff\xc3"))
+        self.assertEqual((headers["Content-Type"], headers["X-Extra"]), ("image/png", "1"))
+        self.assertIn("games", self.backend.data("GET", "games"))    # queue empty: real reply
+
+    def test_chunked_reply_keeps_split_utf8_intact(self):
+        body = '{"code":0,"msg":"ok","data":{"games":["奥凡"]}}'.encode("utf-8")
+        split = body.index("奥".encode("utf-8")) + 1     # inside the three-byte character
+        for reply in ({"body": body.decode(), "chunk_sizes": [split, 2], "chunk_delay_ms": 80},
+                      {"body": body.decode(), "chunks": [[split, 80], [2, 80]]}):
+            with self.subTest(reply=reply):
+                self.script("/api/v1/games", reply)
+                started = time.monotonic()
+                pieces = self.backend.raw(b"GET /api/v1/games HTTP/1.1\r\nHost: x\r\n\r\n")
+                self.assertGreaterEqual(time.monotonic() - started, 0.15)
+                whole = b"".join(pieces)
+                head, _, received = whole.partition(b"\r\n\r\n")
+                self.assertEqual(received, body)
+                self.assertIn(b"Content-Length: %d" % len(body), head)
+                offset, body_reads = len(head) + 4, 0
+                for piece in pieces:
+                    offset -= len(piece)
+                    body_reads += offset < 0
+                self.assertGreaterEqual(body_reads, 3)
+
+    def test_drop_and_delay(self):
+        self.script("login", {"drop": True, "delay_ms": 200})
+        started = time.monotonic()
+        self.assertEqual(self.backend.raw(b"POST /api/v1/login HTTP/1.1\r\nHost: x\r\n"
+                                          b"Content-Length: 2\r\n\r\n{}"), [])
+        self.assertGreaterEqual(time.monotonic() - started, 0.2)
+        status, reply = self.backend.api("POST", "login", b"{}")
+        self.assertEqual(status, 400)
+
+    def test_non_api_paths_can_be_scripted(self):
+        self.script("/static/qq.png", {"body": "img"})
+        self.assertEqual(self.backend.request("GET", "/static/qq.png")[::2], (200, b"img"))
+        self.assertEqual(self.backend.request("GET", "/static/qq.png")[0], 404)
+
+    def test_invalid_scripts_are_rejected(self):
+        for bad in ({"endpoint": "", "replies": [{}]}, {"endpoint": "games", "replies": []},
+                    {"endpoint": "games", "replies": [{"status": "500"}]},
+                    {"endpoint": "games", "replies": [{"body_b64": "***"}]},
+                    {"endpoint": "games", "replies": [{"chunks": [[0, 1]]}]},
+                    {"endpoint": "games", "replies": [{"headers": {"X": "a\r\nb"}}]}):
+            with self.subTest(script=bad):
+                status, reply = self.backend.api("POST", "script", bad, prefix="/__test__/")
+                self.assertEqual((status, reply["code"]), (400, 400))
+        self.assertIn("games", self.backend.data("GET", "games"))
+
+    def test_request_log_records_everything_but_itself(self):
+        body = '{"exe_name":"奥凡.exe","machine_code":"M"}'.encode("utf-8")
+        self.backend.request("POST", "/api/v1/login", body,
+                             {"User-Agent": "OrvaneDownloader/1.0",
+                              "Content-Type": "application/json"})
+        self.backend.request("GET", "/api/v1/orders/latest?limit=100&machine_code=M")
+        self.backend.request("POST", "/api/v1/pay_intent", b"\xff{")
+        self.backend.raw(b"BROKEN\r\n\r\n")
+        log = self.logged()
+        self.assertEqual(len(log), 4)
+        login, orders, malformed, broken = log
+        self.assertEqual((login["method"], login["target"]), ("POST", "/api/v1/login"))
+        self.assertEqual(login["headers"]["User-Agent"], "OrvaneDownloader/1.0")
+        self.assertEqual(login["headers"]["Content-Type"], "application/json")
+        self.assertEqual(base64.b64decode(login["body_b64"]), body)
+        self.assertEqual(login["body_text"], body.decode("utf-8"))
+        self.assertEqual(orders["target"], "/api/v1/orders/latest?limit=100&machine_code=M")
+        self.assertEqual(base64.b64decode(malformed["body_b64"]), b"\xff{")
+        self.assertIsNone(malformed["body_text"])
+        self.assertEqual(broken["request_line"], "BROKEN")
+
+        self.script("games", {"status": 503})
+        self.backend.data("POST", "reset", prefix="/__test__/")
+        self.assertEqual(self.logged(), [])
+        self.assertIn("games", self.backend.data("GET", "games"))
+
+
+if __name__ == "__main__":
+    unittest.main()
