@@ -1,0 +1,266 @@
+"""End-to-end harness: the real OrvaneDownloader.exe in a real window.
+
+A Session owns a private Xvfb display (1920x1080x24, no window manager), a
+fresh private Wine prefix (Windows 10, LogPixels = dpi) and a private HOME.
+It starts the program, finds its window, moves and clicks the mouse and types
+with xdotool, takes screenshots of the root window with ImageMagick's
+`import`, and reads the clipboard with xclip.
+
+API (all coordinates in screen pixels unless a name says "client"):
+    with Session("name", dpi=96, backend=None) as s:
+        proc = s.start()                 # Popen of the program (wine)
+        wid = s.wait_window()            # X window id of "Orvane Downloader"
+        x, y, w, h = s.geometry(wid)     # X geometry of that window
+        s.probe("find")                  # Windows-side view: dict(cls, x, y, w, h, iconic, visible)
+        s.move(x, y); s.click(x, y); s.drag((x0, y0), (x1, y1))
+        s.key("Escape"); s.type_text("abc")
+        img = s.screenshot()             # PIL.Image of the whole display
+        s.client_pixel(img, cx, cy)      # pixel at a client coordinate of the window
+        s.clipboard()                    # text on the CLIPBOARD selection ("" if none)
+        s.wait_exit(proc, timeout)       # exit code
+    Backend(test_mode=False).start() -> .api ("http://127.0.0.1:PORT/api/v1"); .stop()
+    Session(..., backend=api) writes config.json with "api_base" into the
+    prefix's data folder before the program starts.
+
+Environment (set by CTest): ORVANE_WINE_ROOT, ORVANE_EXE, ORVANE_PROBE,
+ORVANE_SOURCE_DIR, ORVANE_BUILD_DIR.
+"""
+
+import io
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+
+from PIL import Image
+
+SOURCE_DIR = os.environ.get("ORVANE_SOURCE_DIR") or os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+WINE_ROOT = os.environ.get("ORVANE_WINE_ROOT", os.path.join(SOURCE_DIR, "build", "wine"))
+EXE = os.environ.get("ORVANE_EXE", os.path.join(SOURCE_DIR, "build", "OrvaneDownloader.exe"))
+PROBE = os.environ.get("ORVANE_PROBE", os.path.join(SOURCE_DIR, "build", "tests", "win_probe.exe"))
+WINDOW_TITLE = "Orvane Downloader"
+
+
+def _clean_env():
+    env = dict(os.environ)
+    for k in ("http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "no_proxy", "NO_PROXY"):
+        env.pop(k, None)
+    return env
+
+
+class Backend:
+    """The project's backend on a free loopback port, in a temporary database."""
+
+    def __init__(self, test_mode=False, extra_args=()):
+        self.test_mode = test_mode
+        self.extra_args = list(extra_args)
+        self.proc = None
+        self.api = None
+        self.tmp = tempfile.mkdtemp(prefix="orvane-backend-")
+
+    def start(self):
+        args = ["/usr/bin/python3", os.path.join(SOURCE_DIR, "backend", "server.py"), "--host", "127.0.0.1",
+                "--port", "0", "--db", os.path.join(self.tmp, "store.db")] + self.extra_args
+        if self.test_mode:
+            args.append("--test-mode")
+        self.proc = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                                     env=_clean_env())
+        deadline = time.time() + 20
+        while time.time() < deadline:
+            line = self.proc.stdout.readline()
+            m = re.search(r"listening on (http://\S+)", line or "")
+            if m:
+                self.api = m.group(1)
+                return self
+            if self.proc.poll() is not None:
+                break
+        raise RuntimeError("backend did not start")
+
+    def stop(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
+
+
+class Session:
+    def __init__(self, name, dpi=96, backend=None, exe=None):
+        self.name = name
+        self.dpi = dpi
+        self.backend = backend
+        self.exe = exe or EXE
+        self.xvfb = None
+        self.procs = []
+        self.env = None
+        self.prefix = None
+
+    # ---- set-up and teardown ----
+    def __enter__(self):
+        self.prefix = subprocess.check_output(
+            [os.path.join(SOURCE_DIR, "tests", "wine-prefix.sh"), WINE_ROOT, "e2e-" + self.name, str(self.dpi),
+             "--fresh"], text=True).strip()
+        r, w = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1920x1080x24", "-nolisten",
+                                      "tcp"], pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(w)
+        with os.fdopen(r) as f:
+            display = f.readline().strip()
+        if not display:
+            raise RuntimeError("Xvfb did not start")
+        env = _clean_env()
+        env.update({
+            "DISPLAY": ":" + display,
+            "WINEPREFIX": self.prefix,
+            "WINEARCH": "win64",
+            "WINEDEBUG": "-all",
+            "WINEDLLOVERRIDES": "winemenubuilder.exe=d;mscoree=d;mshtml=d",
+            "HOME": os.path.join(WINE_ROOT, "home-" + self.name),
+        })
+        os.makedirs(env["HOME"], exist_ok=True)
+        self.env = env
+        if self.backend:
+            self.write_config({"api_base": self.backend})
+        return self
+
+    def __exit__(self, *exc):
+        for p in self.procs:
+            if p.poll() is None:
+                p.kill()
+        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if self.xvfb:
+            self.xvfb.terminate()
+            self.xvfb.wait(5)
+
+    # ---- the program ----
+    def data_folder(self):
+        """The program's data folder (roaming AppData\\OrvaneDownloader) inside the prefix."""
+        users = os.path.join(self.prefix, "drive_c", "users")
+        user = next(u for u in os.listdir(users) if u not in ("Public",))
+        return os.path.join(users, user, "AppData", "Roaming", "OrvaneDownloader")
+
+    def write_config(self, members):
+        import json
+        folder = self.data_folder()
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "config.json"), "w", encoding="utf-8") as f:
+            json.dump(members, f, ensure_ascii=False)
+
+    def start(self, exe=None):
+        proc = subprocess.Popen(["wine", exe or self.exe], env=self.env, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+        self.procs.append(proc)
+        return proc
+
+    def wait_exit(self, proc, timeout=20):
+        return proc.wait(timeout)
+
+    def wait_window(self, timeout=60, title=WINDOW_TITLE):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            out = self.xdotool("search", "--onlyvisible", "--name", "^%s$" % re.escape(title), check=False)
+            ids = out.split()
+            if ids:
+                return ids[0]
+            time.sleep(0.2)
+        raise AssertionError("window %r did not appear" % title)
+
+    def probe(self, command="find"):
+        out = subprocess.run(["wine", PROBE, command], env=self.env, capture_output=True, text=True,
+                             timeout=60).stdout.strip().splitlines()
+        line = out[-1] if out else "none"
+        parts = line.split()
+        if parts[0] != "found":
+            return None
+        return {"cls": parts[1], "x": int(parts[2]), "y": int(parts[3]), "w": int(parts[4]), "h": int(parts[5]),
+                "iconic": parts[6] == "1", "visible": parts[7] == "1"}
+
+    # ---- X side ----
+    def xdotool(self, *args, check=True):
+        res = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, capture_output=True, text=True)
+        if check and res.returncode != 0:
+            raise RuntimeError("xdotool %s failed: %s" % (args, res.stderr))
+        return res.stdout
+
+    def geometry(self, wid):
+        out = self.xdotool("getwindowgeometry", "--shell", wid)
+        vals = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(vals["X"]), int(vals["Y"]), int(vals["WIDTH"]), int(vals["HEIGHT"])
+
+    def work_area(self):
+        out = self.xdotool("getdisplaygeometry")
+        w, h = out.split()
+        return int(w), int(h)
+
+    def move(self, x, y):
+        self.xdotool("mousemove", "--sync", x, y)
+        time.sleep(0.05)
+
+    def click(self, x, y, settle=0.3):
+        self.move(x, y)
+        self.xdotool("click", "1")
+        time.sleep(settle)
+
+    def drag(self, start, end, steps=10):
+        self.move(*start)
+        self.xdotool("mousedown", "1")
+        time.sleep(0.1)
+        for i in range(1, steps + 1):
+            x = start[0] + (end[0] - start[0]) * i // steps
+            y = start[1] + (end[1] - start[1]) * i // steps
+            self.xdotool("mousemove", x, y)
+            time.sleep(0.03)
+        time.sleep(0.2)
+        self.xdotool("mouseup", "1")
+        time.sleep(0.3)
+
+    def key(self, name):
+        self.xdotool("key", name)
+        time.sleep(0.2)
+
+    def type_text(self, text):
+        self.xdotool("type", "--delay", "40", text)
+        time.sleep(0.2)
+
+    def screenshot(self, save_as=None):
+        png = subprocess.run(["import", "-window", "root", "png:-"], env=self.env, capture_output=True,
+                             check=True).stdout
+        img = Image.open(io.BytesIO(png)).convert("RGB")
+        if save_as:
+            img.save(save_as)
+        return img
+
+    def client_pixel(self, img, wid, cx, cy):
+        x, y, _, _ = self.geometry(wid)
+        return img.getpixel((x + cx, y + cy))
+
+    def clipboard(self):
+        res = subprocess.run(["xclip", "-selection", "clipboard", "-o"], env=self.env, capture_output=True,
+                             timeout=10)
+        return res.stdout.decode("utf-8", errors="replace") if res.returncode == 0 else ""
+
+
+def wait_until(predicate, timeout=10, interval=0.2):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(interval)
+    return predicate()
+
+
+def artifacts_dir():
+    d = os.path.join(os.environ.get("ORVANE_BUILD_DIR", os.path.join(SOURCE_DIR, "build")), "e2e-artifacts")
+    os.makedirs(d, exist_ok=True)
+    return d
