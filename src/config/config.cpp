@@ -1,0 +1,119 @@
+// Reading the backend address from, and saving login results to, the
+// configuration file; whole-file reads and writes.
+#include "config/config.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "util/handles.h"
+#include "util/json.h"
+#include "util/log.h"
+#include "util/text.h"
+
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+HANDLE CreateForWriting(const std::wstring& path) {
+    return CreateFileW(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+void AppendMember(std::string& text, const char* key, const std::wstring& value) {
+    if (value.empty()) return;
+    text += "  \"";
+    text += key;
+    text += "\": \"";
+    text += JsonEscape(value);
+    text += "\",\n";
+}
+
+}  // namespace
+
+const wchar_t kDefaultApiBase[] = L"http://127.0.0.1:8001/api/v1";
+
+bool ReadFileBytes(const std::wstring& path, std::string& out) {
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.get(), &size)) return false;
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+        DWORD got = 0;
+        if (!ReadFile(file.get(), &bytes[done], chunk, &got, nullptr)) return false;
+        if (got == 0) break;  // shrank since it was measured
+        done += got;
+    }
+    bytes.resize(done);
+    out.swap(bytes);
+    return true;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    UniqueHandle file(CreateForWriting(path));
+    if (!file) return false;
+    return WriteAllBytes(file.get(), bytes);
+}
+
+bool ReplaceFileBytes(const std::wstring& path, const std::string& bytes) {
+    const std::wstring temp = path + L".tmp";
+    bool written = false;
+    {
+        UniqueHandle file(CreateForWriting(temp));
+        if (!file) return false;
+        written = WriteAllBytes(file.get(), bytes) && FlushFileBuffers(file.get());
+    }
+    if (written && MoveFileExW(temp.c_str(), path.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    DeleteFileW(temp.c_str());
+    return false;
+}
+
+std::wstring LoadApiBaseFrom(const std::wstring& configPath) {
+    std::string text;
+    std::string value;
+    if (ReadFileBytes(configPath, text) && JsonGetString(text, "api_base", value)) {
+        std::wstring base = Utf8ToWide(value);
+        if (!base.empty()) return base;
+    }
+    return kDefaultApiBase;
+}
+
+std::wstring LoadApiBase() {
+    return LoadApiBaseFrom(GetConfigFilePath());
+}
+
+std::string BuildLoginStateText(const std::wstring* apiBaseOrNull, const LoginResult& result) {
+    std::string text = "{\n";
+    if (apiBaseOrNull != nullptr) AppendMember(text, "api_base", *apiBaseOrNull);
+    AppendMember(text, "token", result.token);
+    AppendMember(text, "machine_code", result.machine_code);
+    AppendMember(text, "channel_code", result.channel_code);
+    AppendMember(text, "qhclickid", result.qhclickid);
+    AppendMember(text, "level", result.level);
+    text += "  \"uid\": " + std::to_string(result.uid) + ",\n";
+    text += "  \"machine_id\": " + std::to_string(result.machine_id) + "\n";
+    text += "}\n";
+    return text;
+}
+
+void SaveLoginStateTo(const std::wstring& configPath, const std::wstring& apiBase,
+                      const LoginResult& result) {
+    // Only a backend the file itself names is kept; the built-in default is
+    // never written, so changing it in a later build still takes effect.
+    std::string current;
+    std::string configured;
+    const bool keepBase = ReadFileBytes(configPath, current) &&
+                          JsonGetString(current, "api_base", configured) && !configured.empty();
+    ReplaceFileBytes(configPath, BuildLoginStateText(keepBase ? &apiBase : nullptr, result));
+}
+
+void SaveLoginState(const std::wstring& apiBase, const LoginResult& result) {
+    SaveLoginStateTo(GetConfigFilePath(), apiBase, result);
+}

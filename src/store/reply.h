@@ -1,0 +1,17 @@
+// Cuts the "data" member out of a backend reply and walks arrays of objects.
+// Windows-free; brackets and braces inside string values never count.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// The first '{' after the first "data" and everything up to its matching
+// '}'; a reply that ends first yields the object up to the end of the text.
+bool ExtractDataObject(const std::string& reply, std::string& obj);
+
+// The text strictly between the first '[' after the first "data" and its
+// matching ']'; not found when either bracket is missing.
+bool ExtractDataArray(const std::string& reply, std::string& arr);
+
+// Calls visit with each top-level object of an array's text, in order.
+void ForEachObject(const std::string& arr, const std::function<void(const std::string&)>& visit);
