@@ -6,8 +6,11 @@
 
 #include <cstdio>
 #include <memory>
+#include <new>
 
+#include "identity/device_id.h"
 #include "util/handles.h"
+#include "util/log.h"
 
 namespace {
 
@@ -45,11 +48,19 @@ CMainWnd::CMainWnd() {
     Gdiplus::GdiplusStartupInput input;
     Gdiplus::GdiplusStartup(&m_gdiplusToken, &input, nullptr);
 
+    m_pDeviceID = new (std::nothrow) DeviceID();
+    const std::wstring userCode = m_pDeviceID ? m_pDeviceID->GetUserCode() : std::wstring();
+
     OutputDebugStringW(L"========================================");
     OutputDebugStringW(L"[MainWnd] Application Started");
+    OutputDebugStringW((L"[MainWnd] User Code: " + userCode).c_str());
     OutputDebugStringW(L"========================================");
 
+    WriteLog(L"Application Started");
+    WriteLog(L"User Code: " + userCode);
+
     m_aVersions.clear();
+    CreateDesktopShortcut();
     m_nOrderPage = 0;
     m_nOrdersPerPage = 6;
     m_hPayIntentThread = nullptr;
@@ -81,6 +92,9 @@ CMainWnd::~CMainWnd() {
     m_hIcon = nullptr;
     if (m_hbmpPayQR) DeleteObject(m_hbmpPayQR);
     m_hbmpPayQR = nullptr;
+
+    delete m_pDeviceID;
+    m_pDeviceID = nullptr;
 
     Gdiplus::GdiplusShutdown(m_gdiplusToken);
 }

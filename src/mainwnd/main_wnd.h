@@ -9,6 +9,7 @@
 
 #include "duilib/window_wnd.h"
 #include "store/records.h"
+#include "util/handles.h"
 
 namespace Gdiplus { class Graphics; class GraphicsPath; }
 class DeviceID;
@@ -66,10 +67,68 @@ public:
     HBITMAP LoadPngResource(UINT id);
     HBITMAP LoadPngFile(const std::wstring& path);
 
+    // ---- backend session ----
+    // Start-up login on the window thread; sets m_strApiBase and, when the
+    // backend accepts the machine, the login fields and the config file.
+    void AutoLogin();
+    void InitOfferDefaults();
+    void InitCouponDefaults();
+    // GET "games" and "products"; a failed call keeps the previous values.
+    void FetchGames();
+    void FetchProducts();
+    // The price update rule on a reply text (products array, intent data).
+    void ApplyPriceFields(const std::string& text);
+    // Price of an accepted coupon, from the current offer and promo price.
+    double CouponPrice() const;
+    // The price to pay as "%.2f".
+    std::wstring FormatPrice() const;
+
+    // ---- identity and shortcut ----
+    // Puts "奥凡安装助手.lnk" to this executable on the desktop unless a file
+    // or folder of that name is there already.
+    void CreateDesktopShortcut();
+
+    // ---- input and navigation ----
+    void OnLButtonDown(POINT pt);
+    void OnMouseMove(POINT pt);
+    void OnChar(wchar_t ch);
+    void OnTimer(UINT_PTR id);
+    // Invalidates the whole client area without erasing.
+    void Repaint();
+    void OnCloseButton();
+    void ToggleUserMenu();
+    void MinimizeWindow();
+    void QuitApp();
+    // Puts text on the clipboard as CF_UNICODETEXT; false only when the
+    // clipboard could not be opened.
+    bool CopyToClipboard(const std::wstring& text);
+    // Shows the copy toast; a toast timer already running is not restarted.
+    void ShowCopyToast();
+    // Window timers of m_hWnd. A timer starts only while its id field is 0 and
+    // the field is cleared when it stops. Windows wants timers set on the
+    // window's own thread, so calls from any other thread are refused and
+    // counted in m_nTimerThreadViolations.
+    bool StartWindowTimer(UINT_PTR& idField, UINT_PTR id, UINT ms);
+    bool StopWindowTimer(UINT_PTR& idField);
+    LONG m_nTimerThreadViolations = 0;
+
     // ---- drawing ----
     // Paints the whole client area into dc in the window's paint order.
     void PaintClient(HDC dc);
     void DrawBackground(HDC dc);
+    HFONT CreateUIFont(int size, int weight, BOOL italic = FALSE);
+    void DrawVersionCombo(HDC dc, Gdiplus::Graphics& g);
+    void DrawVersionDropList(HDC dc, Gdiplus::Graphics& g);
+    void DrawTitleBar(HDC dc);
+    void DrawHomePage(HDC dc);
+    void DrawHomeControls(HDC dc);
+    void DrawInstallButton(HDC dc, Gdiplus::Graphics& g);
+    void DrawUserMenu(HDC dc);
+    // The background picture at client size, made once and copied on every
+    // paint; remade when the client size or m_hbmpBackground changes.
+    GdiObject<HBITMAP> m_hbmpBackgroundCache;
+    HBITMAP m_hbmpBackgroundCacheSource = nullptr;
+    SIZE m_szBackgroundCache = {};
 
     // Framework and images
     HBITMAP m_hbmpBackground = nullptr;

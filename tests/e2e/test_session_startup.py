@@ -1,0 +1,102 @@
+"""Start-up against the local backend, as a user sees it: the program logs in
+by itself, fetches versions and offer, and leaves config.json, the log,
+sys.dat, the registry value and the desktop shortcut behind. With the backend
+gone it still starts after the login's three attempts."""
+
+import os
+import re
+import subprocess
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+from harness import Backend, Session, artifacts_dir, wait_until  # noqa: E402
+
+
+def read(path, mode="r"):
+    with open(path, mode, **({} if "b" in mode else {"encoding": "utf-8"})) as f:
+        return f.read()
+
+
+def registry_user_code(session):
+    out = subprocess.run(["wine", "reg", "query", r"HKCU\SOFTWARE\OrvaneDownloader", "/v", "UserCode"],
+                         env=session.env, capture_output=True, text=True, timeout=60).stdout
+    m = re.search(r"UserCode\s+REG_SZ\s+(\S+)", out)
+    return m.group(1) if m else None
+
+
+def desktop_folder(session):
+    users = os.path.join(session.prefix, "drive_c", "users")
+    for user in os.listdir(users):
+        d = os.path.join(users, user, "Desktop")
+        if user != "Public" and os.path.isdir(d):
+            return d
+    return None
+
+
+class SessionStartup(unittest.TestCase):
+    def test_logs_in_fetches_versions_and_leaves_its_files(self):
+        with Backend() as backend, Session("startup", backend=backend.api) as s:
+            proc = s.start()
+            wid = s.wait_window()
+            data = s.data_folder()
+            log_path = os.path.join(data, "OrvaneDownloader.log")
+            self.assertTrue(wait_until(lambda: os.path.exists(log_path) and "Games parsed count=" in read(log_path),
+                                       timeout=30), "no games line in the log")
+            log = read(log_path)
+            self.assertIn("] Application Started\r\n", log)
+            self.assertRegex(log, r"\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}\] User Code: USER-[0-9A-F]{8}-")
+            self.assertIn("AutoLogin begin api=" + backend.api + " exe=OrvaneDownloader.exe channel=OrvaneDownloader",
+                          log)
+            self.assertRegex(log, r"AutoLogin status=200 resp_len=\d+")
+            self.assertRegex(log, r"Login success uid=\d+ machine_id=\d+")
+            self.assertIn("FetchGames status=200", log)
+            self.assertRegex(log, r"Games parsed count=[1-9]")
+
+            config = read(os.path.join(data, "config.json"), "rb")
+            self.assertTrue(config.startswith(b'{\n  "api_base": "' + backend.api.encode() + b'",\n  "token": "'))
+            self.assertIn(b'\n  "machine_code": "USER-', config)
+            self.assertRegex(config, rb'\n  "uid": \d+,\n  "machine_id": \d+\n}\n$')
+            self.assertNotIn(b"\r", config)
+
+            code = registry_user_code(s)
+            self.assertRegex(code or "", r"^USER-[0-9A-F]{8}-.{8}$")
+            self.assertEqual(read(os.path.join(data, "sys.dat"), "rb"), code.encode("ascii"))
+
+            desktop = desktop_folder(s)
+            self.assertIsNotNone(desktop)
+            self.assertTrue(os.path.exists(os.path.join(desktop, "奥凡安装助手.lnk")))
+
+            time.sleep(1)
+            s.screenshot(os.path.join(artifacts_dir(), "startup-with-backend.png"))
+            x, y, _, _ = s.geometry(wid)
+            s.click(x + 600, y + 25)
+            s.key("Escape")
+            self.assertEqual(s.wait_exit(proc, 20), 0)
+
+    def test_starts_without_a_backend_after_three_attempts(self):
+        # A loopback port nobody listens on: every attempt is refused at once.
+        with Session("no-backend", backend="http://127.0.0.1:9/api/v1") as s:
+            started = time.time()
+            proc = s.start()
+            wid = s.wait_window(timeout=60)
+            # The window shows at once but handles input only after the login
+            # has given up: three refused attempts and 0.5 + 1 + 2 s of waits.
+            x, y, _, _ = s.geometry(wid)
+            s.click(x + 600, y + 25)
+            s.key("Escape")
+            self.assertEqual(s.wait_exit(proc, 30), 0)
+            self.assertGreater(time.time() - started, 3.5)
+
+            log = read(os.path.join(s.data_folder(), "OrvaneDownloader.log"))
+            self.assertIn("AutoLogin begin api=http://127.0.0.1:9/api/v1", log)
+            self.assertNotIn("AutoLogin status=", log)
+            self.assertNotIn("Login success", log)
+            self.assertNotIn("FetchGames", log)
+            config = read(os.path.join(s.data_folder(), "config.json"))
+            self.assertNotIn("token", config)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
