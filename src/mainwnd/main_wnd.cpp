@@ -60,6 +60,8 @@ CMainWnd::CMainWnd() {
     WriteLog(L"User Code: " + userCode);
 
     m_aVersions.clear();
+    InitOfferDefaults();
+    InitCouponDefaults();
     CreateDesktopShortcut();
     m_nOrderPage = 0;
     m_nOrdersPerPage = 6;
@@ -107,6 +109,11 @@ int CMainWnd::ScaleY(int n) const { return static_cast<int>(static_cast<float>(n
 
 void CMainWnd::InitWindow() {
     CreateAndLayoutWindow();
+
+    // The window is visible but handles no messages until these have returned.
+    AutoLogin();
+    FetchGames();
+    FetchProducts();
 
     wchar_t line[160];
     swprintf(line, 160, L"Logo区域: left=%d, top=%d, right=%d, bottom=%d", static_cast<int>(m_rcLogo.left),

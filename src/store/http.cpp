@@ -1,0 +1,130 @@
+// The backend exchange: URL splitting into fixed-size parts, one WinHTTP
+// root, connection and request per call, and the body read loop.
+#include "store/http.h"
+
+#include <vector>
+
+const wchar_t kUserAgent[] = L"OrvaneDownloader/1.0";
+
+namespace {
+
+constexpr wchar_t kJsonHeader[] = L"Content-Type: application/json\r\n";
+
+// Buffer sizes in characters, terminator included.
+constexpr DWORD kHostChars = 256;
+
+struct TargetBuffers {
+    DWORD pathChars;
+    DWORD queryChars;
+    DWORD combinedChars;  // path and query together, 0 when each has its own limit
+};
+
+TargetBuffers BuffersFor(TargetLimit limit) {
+    switch (limit) {
+        case TargetLimit::Long: return {2048, 2048, 2048};
+        case TargetLimit::LongPath: return {2048, 1024, 0};
+        case TargetLimit::Short: break;
+    }
+    return {1024, 1024, 1024};
+}
+
+}  // namespace
+
+std::wstring BuildApiUrl(const std::wstring& apiBase, const std::wstring& pathAndQuery) {
+    std::wstring url = apiBase;
+    if (!url.empty() && url.back() != L'/') url += L'/';
+    url += pathAndQuery;
+    return url;
+}
+
+bool OpenHttpExchange(const std::wstring& url, const wchar_t* verb, TargetLimit limit, HttpExchange& ex) {
+    ex.Close();
+    ex.session.reset(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                                 WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!ex.session) return false;
+
+    const TargetBuffers sizes = BuffersFor(limit);
+    wchar_t host[kHostChars] = {};
+    std::vector<wchar_t> path(sizes.pathChars);
+    std::vector<wchar_t> query(sizes.queryChars);
+    URL_COMPONENTS parts = {};
+    parts.dwStructSize = sizeof(parts);
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = kHostChars;
+    parts.lpszUrlPath = path.data();
+    parts.dwUrlPathLength = sizes.pathChars;
+    parts.lpszExtraInfo = query.data();
+    parts.dwExtraInfoLength = sizes.queryChars;
+    if (url.empty() || !WinHttpCrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) {
+        ex.Close();
+        return false;
+    }
+    if (sizes.combinedChars && parts.dwUrlPathLength + parts.dwExtraInfoLength >= sizes.combinedChars) {
+        ex.Close();
+        return false;
+    }
+    const std::wstring target = std::wstring(path.data(), parts.dwUrlPathLength) +
+                                std::wstring(query.data(), parts.dwExtraInfoLength);
+
+    const INTERNET_PORT port = parts.nPort ? parts.nPort : 80;
+    ex.connection.reset(WinHttpConnect(ex.session.get(), host, port, 0));
+    if (!ex.connection) {
+        ex.Close();
+        return false;
+    }
+    const DWORD flags = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
+    ex.request.reset(WinHttpOpenRequest(ex.connection.get(), verb, target.c_str(), nullptr, WINHTTP_NO_REFERER,
+                                        WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
+    if (!ex.request) {
+        ex.Close();
+        return false;
+    }
+    return true;
+}
+
+bool SendAndReceive(HINTERNET request, bool post, const std::string& body) {
+    BOOL sent;
+    if (post) {
+        const DWORD length = static_cast<DWORD>(body.size());
+        sent = WinHttpSendRequest(request, kJsonHeader, static_cast<DWORD>(wcslen(kJsonHeader)),
+                                  const_cast<char*>(body.data()), length, length, 0);
+    } else {
+        sent = WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0);
+    }
+    return sent && WinHttpReceiveResponse(request, nullptr);
+}
+
+DWORD QueryStatusCode(HINTERNET request) {
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                             WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX)) {
+        return 0;
+    }
+    return status;
+}
+
+void ReadResponseBody(HINTERNET request, std::string& reply) {
+    std::vector<char> buffer;
+    for (;;) {
+        DWORD available = 0;
+        if (!WinHttpQueryDataAvailable(request, &available) || available == 0) return;
+        buffer.resize(available);
+        DWORD read = 0;
+        if (!WinHttpReadData(request, buffer.data(), available, &read) || read == 0) return;
+        reply.append(buffer.data(), read);
+    }
+}
+
+bool HttpRequest(const std::wstring& url, const wchar_t* verb, const std::string& body, std::string& reply,
+                 DWORD* status, TargetLimit limit) {
+    HttpExchange ex;
+    if (!OpenHttpExchange(url, verb, limit, ex)) return false;
+    const bool post = wcscmp(verb, L"POST") == 0;
+    if (!SendAndReceive(ex.request.get(), post, body)) return false;
+    if (status) *status = QueryStatusCode(ex.request.get());
+    std::string received;
+    ReadResponseBody(ex.request.get(), received);
+    reply = std::move(received);
+    return true;
+}

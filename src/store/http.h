@@ -1,0 +1,82 @@
+// The one synchronous backend exchange over WinHTTP and the building of
+// endpoint URLs from the configured base address.
+#pragma once
+#include <windows.h>
+#include <winhttp.h>
+
+#include <string>
+#include <utility>
+
+// A WinHTTP handle (session, connection or request) closed on scope exit.
+class WinHttpHandle {
+public:
+    WinHttpHandle() = default;
+    explicit WinHttpHandle(HINTERNET h) : m_h(h) {}
+    WinHttpHandle(WinHttpHandle&& o) noexcept : m_h(std::exchange(o.m_h, nullptr)) {}
+    WinHttpHandle& operator=(WinHttpHandle&& o) noexcept {
+        if (this != &o) reset(std::exchange(o.m_h, nullptr));
+        return *this;
+    }
+    WinHttpHandle(const WinHttpHandle&) = delete;
+    WinHttpHandle& operator=(const WinHttpHandle&) = delete;
+    ~WinHttpHandle() { reset(); }
+
+    HINTERNET get() const { return m_h; }
+    explicit operator bool() const { return m_h != nullptr; }
+    void reset(HINTERNET h = nullptr) {
+        if (m_h) WinHttpCloseHandle(m_h);
+        m_h = h;
+    }
+
+private:
+    HINTERNET m_h = nullptr;
+};
+
+// Root, connection and request of one exchange. Members are destroyed in
+// reverse order, so the request closes first and the root last.
+struct HttpExchange {
+    WinHttpHandle session;
+    WinHttpHandle connection;
+    WinHttpHandle request;
+
+    void Close() {
+        request.reset();
+        connection.reset();
+        session.reset();
+    }
+};
+
+// How long a request target may be. Longer URLs fail like an unreachable
+// server. Host names are limited to 255 characters in every case.
+enum class TargetLimit {
+    Short,      // path with query up to 1023 characters
+    Long,       // path with query up to 2047 characters
+    LongPath,   // path up to 2047, query up to 1023 characters
+};
+
+extern const wchar_t kUserAgent[];
+
+// Base + "/" (unless the base is empty or already ends with one) + path.
+std::wstring BuildApiUrl(const std::wstring& apiBase, const std::wstring& pathAndQuery);
+
+// Opens root, connection and request for url with the given verb. On false
+// whatever was opened has been closed again.
+bool OpenHttpExchange(const std::wstring& url, const wchar_t* verb, TargetLimit limit, HttpExchange& ex);
+
+// Sends the request and waits for the response headers. POST carries the
+// JSON content-type header and body; GET carries neither.
+bool SendAndReceive(HINTERNET request, bool post, const std::string& body);
+
+// The response's status code, 0 when it cannot be read.
+DWORD QueryStatusCode(HINTERNET request);
+
+// Appends the response body to reply until nothing more is available or a
+// read fails; whatever arrived before a failure is kept.
+void ReadResponseBody(HINTERNET request, std::string& reply);
+
+// One complete exchange. False when the URL is unusable or the server cannot
+// be reached, sent to or heard from; then reply is untouched. True otherwise,
+// whatever the status code, with reply holding the body (possibly empty).
+// status, when given, receives the status code.
+bool HttpRequest(const std::wstring& url, const wchar_t* verb, const std::string& body, std::string& reply,
+                 DWORD* status = nullptr, TargetLimit limit = TargetLimit::Short);

@@ -1,0 +1,50 @@
+// The integration tests' side channel to the test backend started by run.sh:
+// its addresses, reply scripts, the log of requests it received, and the
+// client files (configuration, log) the code under test reads and writes.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace backend {
+
+// ORVANE_TEST_API, e.g. "http://127.0.0.1:PORT/api/v1"; empty when unset.
+std::wstring ApiBase();
+
+// One request as the backend received it.
+struct Received {
+    std::string method;
+    std::string target;
+    std::string userAgent;
+    std::string contentType;
+    std::string bodyText;
+};
+
+// Clears scripts and the request log.
+bool Reset();
+
+// Queues replies (a JSON array text) for an endpoint relative to /api/v1.
+bool Script(const std::string& endpoint, const std::string& repliesJson);
+
+// Every request received since the last reset, in order.
+std::vector<Received> Requests();
+
+// A reply script entry whose body is the given text, JSON-escaped.
+std::string BodyReply(const std::string& text, int status = 200, const std::string& extra = "");
+
+// Points the client's configuration file at base (as "api_base").
+void WriteClientConfig(const std::wstring& base);
+
+// The client's configuration file and log file as bytes (empty if missing).
+std::string ReadClientConfig();
+std::string ReadClientLog();
+
+}  // namespace backend
+
+// Skips the current test when run.sh did not provide a backend.
+#define REQUIRE_BACKEND()                                                        \
+    do {                                                                         \
+        if (backend::ApiBase().empty()) GTEST_SKIP() << "ORVANE_TEST_API unset"; \
+        ASSERT_TRUE(backend::Reset());                                           \
+    } while (0)
