@@ -124,11 +124,19 @@ public:
     void DrawHomeControls(HDC dc);
     void DrawInstallButton(HDC dc, Gdiplus::Graphics& g);
     void DrawUserMenu(HDC dc);
-    // The background picture at client size, made once and copied on every
-    // paint; remade when the client size or m_hbmpBackground changes.
-    GdiObject<HBITMAP> m_hbmpBackgroundCache;
-    HBITMAP m_hbmpBackgroundCacheSource = nullptr;
-    SIZE m_szBackgroundCache = {};
+    // Background, title bar and home panel: the part of the home page that no
+    // click or hover changes, copied from m_homeLayerCache.
+    void DrawHomeLayer(HDC dc);
+    // A picture at client size kept between paints, valid while the images
+    // it was made from and the client size are unchanged.
+    struct PaintCache {
+        GdiObject<HBITMAP> bitmap;
+        HBITMAP background = nullptr;
+        HBITMAP logo = nullptr;
+        SIZE size = {};
+    };
+    PaintCache m_backgroundCache;  // DrawBackground's stretched image or gradient
+    PaintCache m_homeLayerCache;
 
     // Framework and images
     HBITMAP m_hbmpBackground = nullptr;

@@ -1,7 +1,23 @@
-// CMainWnd's window procedure: double-buffered painting and the quit paths.
+// CMainWnd's window procedure: double-buffered painting, keys, clicks, the
+// timer ticks and the results that worker threads post back.
 #include "mainwnd/main_wnd.h"
 
+#include <windowsx.h>
+
 #include "util/handles.h"
+
+namespace {
+
+// Closes the handle of a worker that has reported its result.
+void CloseWorkerHandle(HANDLE& thread) {
+    if (!thread) return;
+    CloseHandle(thread);
+    thread = nullptr;
+}
+
+POINT ClientPoint(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+
+}  // namespace
 
 LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
@@ -28,8 +44,87 @@ LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         case WM_KEYDOWN:
             if (wParam == VK_ESCAPE) PostQuitMessage(0);
             return 0;
+        case WM_CHAR:
+            OnChar(static_cast<wchar_t>(wParam & 0xFFFF));
+            return 0;
+        case WM_TIMER:
+            OnTimer(wParam);
+            return 0;
+        case WM_MOUSEMOVE:
+            OnMouseMove(ClientPoint(lParam));
+            return 0;
+        case WM_LBUTTONDOWN:
+            OnLButtonDown(ClientPoint(lParam));
+            return 0;
+        case WM_LBUTTONUP:
+            if (m_bDragging) {
+                m_bDragging = false;
+                ReleaseCapture();
+            }
+            return 0;
+        case WM_PAYMENT_UPDATE:
+            Repaint();
+            return 0;
+        case WM_ORDERS_LOADED:
+            Repaint();
+            // A null handle tells the orders page that loading is over.
+            CloseWorkerHandle(m_hOrdersThread);
+            return 0;
+        case WM_SUPPORT_LOADED:
+            Repaint();
+            CloseWorkerHandle(m_hSupportThread);
+            return 0;
+        case WM_PAY_QR_READY:
+            StopWindowTimer(m_uSpinnerTimer);
+            Repaint();
+            CloseWorkerHandle(m_hPayWorkerThread);
+            return 0;
         default:
             break;
     }
     return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+}
+
+void CMainWnd::OnTimer(UINT_PTR id) {
+    switch (id) {
+        case TIMER_COUNTDOWN:
+            if (!m_bCountdownActive) return;
+            --m_nCountdownSeconds;
+            if (m_nCountdownSeconds <= 0) {
+                // The order stays payable; only the offer clock stops.
+                m_bCountdownActive = false;
+                StopWindowTimer(m_uCountdownTimer);
+            }
+            Repaint();
+            return;
+        case TIMER_SPINNER:
+            m_nSpinnerAngle = (m_nSpinnerAngle + 8) % 360;
+            Repaint();
+            return;
+        case TIMER_PAY_RESULT: {
+            StopWindowTimer(m_uPayResultTimer);
+            m_nPage = PAGE_ORDERS;
+            m_bCountdownActive = false;
+            m_nPayState = PAY_STATE_NONE;
+            m_nSelectedOrder = -1;
+            for (size_t i = 0; i < m_aOrders.size(); ++i) {
+                if (m_aOrders[i].order_no == m_strPayOrderNo) {
+                    m_nSelectedOrder = static_cast<int>(i);
+                    break;
+                }
+            }
+            if (m_nSelectedOrder < 0 && !m_aOrders.empty()) m_nSelectedOrder = 0;
+            // Opened even without orders: the dialog then shows no record.
+            m_bShowOrderDetail = true;
+            Repaint();
+            return;
+        }
+        case TIMER_TOAST:
+            StopWindowTimer(m_uToastTimer);
+            m_bShowToast = false;
+            Repaint();
+            return;
+        default:
+            return;
+    }
 }

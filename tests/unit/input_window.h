@@ -1,0 +1,111 @@
+// A real main window at 96 DPI for the input tests: messages go through
+// SendMessageW to the real window procedure and the tests read the fields.
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "support/test_support.h"
+
+namespace input_testing {
+
+class InputWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (testing_support::ExpectedDpi() != 96) GTEST_SKIP() << "input geometry is checked at 96 DPI";
+        wnd = testing_support::NewMainWnd();
+        wnd->CreateAndLayoutWindow();
+        hwnd = wnd->m_hWnd;
+        ASSERT_NE(hwnd, nullptr);
+        RECT rc = {};
+        GetClientRect(hwnd, &rc);
+        ASSERT_EQ(rc.right, 1200);
+        ASSERT_EQ(rc.bottom, 720);
+        DropQuit();
+    }
+
+    void TearDown() override {
+        if (!wnd) return;
+        // Handles the tests made up are theirs to close; never wait on them.
+        for (HANDLE* h : {&wnd->m_hOrdersThread, &wnd->m_hSupportThread, &wnd->m_hPayWorkerThread}) {
+            if (*h) CloseHandle(*h);
+            *h = nullptr;
+        }
+        if (GetCapture() == hwnd) ReleaseCapture();
+        testing_support::DestroyMainWnd(wnd);
+        DropQuit();
+    }
+
+    LRESULT Click(int x, int y) { return SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)); }
+    LRESULT Release(int x, int y) { return SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y)); }
+    LRESULT Move(int x, int y) { return SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
+    LRESULT Char(wchar_t ch) { return SendMessageW(hwnd, WM_CHAR, ch, 0); }
+    LRESULT Tick(UINT_PTR id) { return SendMessageW(hwnd, WM_TIMER, id, 0); }
+
+    // True when a WM_QUIT is queued; its exit code goes to *code.
+    static bool TakeQuit(WPARAM* code = nullptr) {
+        MSG msg;
+        if (!PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return false;
+        if (code) *code = msg.wParam;
+        return true;
+    }
+    static void DropQuit() {
+        while (TakeQuit()) {
+        }
+    }
+
+    void AddOrders(int count, const wchar_t* status = L"已完成") {
+        for (int i = 0; i < count; ++i) {
+            OrderInfo o;
+            o.order_no = L"NO-" + std::to_wstring(i);
+            o.status_text = status;
+            o.download_url = L"https://dl.example/" + std::to_wstring(i);
+            wnd->m_aOrders.push_back(o);
+        }
+    }
+
+    void AddVersions(int count) {
+        for (int i = 0; i < count; ++i) wnd->m_aVersions.push_back(GameInfo{L"v" + std::to_wstring(i)});
+    }
+
+    CMainWnd* wnd = nullptr;
+    HWND hwnd = nullptr;
+};
+
+// An unnamed event stands in for a worker thread's handle.
+inline HANDLE FakeWorkerHandle() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
+
+inline bool HandleIsOpen(HANDLE h) {
+    DWORD flags = 0;
+    return GetHandleInformation(h, &flags) != FALSE;
+}
+
+// Puts text on the clipboard from the test itself, as a marker.
+inline void SetClipboardText(const std::wstring& text) {
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (block) {
+        memcpy(GlobalLock(block), text.c_str(), bytes);
+        GlobalUnlock(block);
+        if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+    }
+    CloseClipboard();
+}
+
+inline std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return L"<clipboard busy>";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = p;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+}  // namespace input_testing

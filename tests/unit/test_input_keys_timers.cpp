@@ -1,0 +1,337 @@
+// Typing, keys, timer ticks, the toast, the clipboard and the messages that
+// workers post, all through the real window procedure.
+#include <chrono>
+#include <thread>
+
+#include "input_window.h"
+
+using input_testing::ClipboardText;
+using input_testing::FakeWorkerHandle;
+using input_testing::HandleIsOpen;
+using input_testing::InputWindowTest;
+using input_testing::SetClipboardText;
+
+namespace {
+
+constexpr wchar_t kBackspace = 8;
+constexpr wchar_t kTab = 9;
+constexpr wchar_t kEnter = 13;
+
+using InputTyping = InputWindowTest;
+
+TEST_F(InputTyping, EveryFieldStopsAtTwentyCharacters) {
+    struct Field {
+        int page;
+        int focus;
+        std::wstring CMainWnd::*text;
+    };
+    for (const Field& f : {Field{PAGE_REDEEM, 1, &CMainWnd::m_strRedeemCode}, Field{PAGE_LOGIN, 1, &CMainWnd::m_strAccount},
+                           Field{PAGE_LOGIN, 2, &CMainWnd::m_strPassword}}) {
+        wnd->m_nPage = f.page;
+        wnd->m_nFocusField = f.focus;
+        for (int i = 0; i < 21; ++i) Char(static_cast<wchar_t>(L'a' + i));
+        EXPECT_EQ(wnd->*f.text, L"abcdefghijklmnopqrst") << "page " << f.page << " field " << f.focus;
+        Char(kBackspace);
+        Char(L'Z');
+        EXPECT_EQ(wnd->*f.text, L"abcdefghijklmnopqrsZ");
+    }
+}
+
+TEST_F(InputTyping, OnlyPrintableAsciiIsTaken) {
+    wnd->m_nPage = PAGE_REDEEM;
+    wnd->m_nFocusField = 1;
+    for (wchar_t ch : {L'奥', wchar_t(1), wchar_t(31), wchar_t(127), wchar_t(0xE9), kTab, wchar_t(10)}) Char(ch);
+    EXPECT_TRUE(wnd->m_strRedeemCode.empty());
+    EXPECT_FALSE(wnd->m_bRedeemSubmitted);
+    Char(L' ');
+    Char(L'~');
+    EXPECT_EQ(wnd->m_strRedeemCode, L" ~");
+}
+
+TEST_F(InputTyping, BackspaceRemovesTheLastCharacter) {
+    wnd->m_nPage = PAGE_LOGIN;
+    wnd->m_nFocusField = 1;
+    Char(L'x');
+    Char(L'y');
+    Char(kBackspace);
+    EXPECT_EQ(wnd->m_strAccount, L"x");
+    Char(kBackspace);
+    Char(kBackspace);
+    EXPECT_TRUE(wnd->m_strAccount.empty());
+    EXPECT_EQ(wnd->m_nFocusField, 1);
+}
+
+TEST_F(InputTyping, TabAndEnterMoveTheLoginFocusAndSubmit) {
+    wnd->m_nPage = PAGE_LOGIN;
+    wnd->m_nFocusField = 1;
+    Char(kEnter);
+    EXPECT_EQ(wnd->m_nFocusField, 2);
+    EXPECT_FALSE(wnd->m_bLoginSubmitted);
+    Char(L'p');
+    EXPECT_EQ(wnd->m_strPassword, L"p");
+    Char(kTab);
+    EXPECT_EQ(wnd->m_nFocusField, 1);
+    Char(kTab);
+    EXPECT_EQ(wnd->m_nFocusField, 2);
+    Char(kEnter);
+    EXPECT_TRUE(wnd->m_bLoginSubmitted);
+    EXPECT_EQ(wnd->m_nFocusField, 2);
+    EXPECT_TRUE(wnd->m_strAccount.empty());
+}
+
+TEST_F(InputTyping, EnterSubmitsTheRedeemCode) {
+    wnd->m_nPage = PAGE_REDEEM;
+    wnd->m_nFocusField = 1;
+    Char(kEnter);
+    EXPECT_TRUE(wnd->m_bRedeemSubmitted);
+    EXPECT_EQ(wnd->m_nFocusField, 1);
+}
+
+TEST_F(InputTyping, IgnoredWithoutFocusOrOnOtherPages) {
+    wnd->m_nPage = PAGE_REDEEM;
+    wnd->m_nFocusField = 0;
+    Char(L'a');
+    Char(kEnter);
+    EXPECT_TRUE(wnd->m_strRedeemCode.empty());
+    EXPECT_FALSE(wnd->m_bRedeemSubmitted);
+
+    wnd->m_nFocusField = 2;  // the redeem page has no second field
+    Char(L'a');
+    EXPECT_TRUE(wnd->m_strRedeemCode.empty());
+
+    wnd->m_nPage = PAGE_HOME;
+    wnd->m_nFocusField = 1;
+    Char(L'a');
+    Char(kEnter);
+    EXPECT_TRUE(wnd->m_strAccount.empty());
+    EXPECT_TRUE(wnd->m_strRedeemCode.empty());
+    EXPECT_FALSE(wnd->m_bLoginSubmitted);
+}
+
+using InputKeys = InputWindowTest;
+
+TEST_F(InputKeys, EscapeQuitsWithZeroAndOtherKeysDoNothing) {
+    EXPECT_EQ(SendMessageW(hwnd, WM_KEYDOWN, VK_RETURN, 0), 0);
+    EXPECT_EQ(SendMessageW(hwnd, WM_KEYDOWN, 'Q', 0), 0);
+    EXPECT_FALSE(TakeQuit());
+    EXPECT_EQ(SendMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0), 0);
+    WPARAM code = 99;
+    EXPECT_TRUE(TakeQuit(&code));
+    EXPECT_EQ(code, 0u);
+}
+
+using InputTimerGate = InputWindowTest;
+
+TEST_F(InputTimerGate, StartsOnlyWhenIdleAndClearsOnStop) {
+    UINT_PTR& id = wnd->m_uSpinnerTimer;
+    ASSERT_TRUE(wnd->StartWindowTimer(id, TIMER_SPINNER, 100000));
+    EXPECT_EQ(id, TIMER_SPINNER);
+    id = 77;  // a running timer is never started again
+    EXPECT_TRUE(wnd->StartWindowTimer(id, TIMER_SPINNER, 100000));
+    EXPECT_EQ(id, 77u);
+    id = TIMER_SPINNER;
+    EXPECT_TRUE(wnd->StopWindowTimer(id));
+    EXPECT_EQ(id, 0u);
+    EXPECT_TRUE(wnd->StopWindowTimer(id));
+    EXPECT_EQ(wnd->m_nTimerThreadViolations, 0L);
+}
+
+TEST_F(InputTimerGate, RefusesAndCountsCallsFromAnotherThread) {
+    ASSERT_TRUE(wnd->StartWindowTimer(wnd->m_uCountdownTimer, TIMER_COUNTDOWN, 100000));
+    bool started = true;
+    bool stopped = true;
+    std::thread worker([&] {
+        started = wnd->StartWindowTimer(wnd->m_uSpinnerTimer, TIMER_SPINNER, 50);
+        stopped = wnd->StopWindowTimer(wnd->m_uCountdownTimer);
+    });
+    worker.join();
+    EXPECT_FALSE(started);
+    EXPECT_FALSE(stopped);
+    EXPECT_EQ(wnd->m_uSpinnerTimer, 0u);
+    EXPECT_EQ(wnd->m_uCountdownTimer, TIMER_COUNTDOWN);
+    EXPECT_EQ(wnd->m_nTimerThreadViolations, 2L);
+
+    // No spinner tick arrives: the refused timer really was not set.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    while (std::chrono::steady_clock::now() < end) {
+        testing_support::PumpMessages();
+        Sleep(10);
+    }
+    EXPECT_EQ(wnd->m_nSpinnerAngle, 0);
+}
+
+using InputTimerTicks = InputWindowTest;
+
+TEST_F(InputTimerTicks, CountdownStopsAtZero) {
+    wnd->m_bCountdownActive = true;
+    wnd->m_nCountdownSeconds = 2;
+    ASSERT_TRUE(wnd->StartWindowTimer(wnd->m_uCountdownTimer, TIMER_COUNTDOWN, 100000));
+    Tick(TIMER_COUNTDOWN);
+    EXPECT_EQ(wnd->m_nCountdownSeconds, 1);
+    EXPECT_TRUE(wnd->m_bCountdownActive);
+    EXPECT_NE(wnd->m_uCountdownTimer, 0u);
+    Tick(TIMER_COUNTDOWN);
+    EXPECT_EQ(wnd->m_nCountdownSeconds, 0);
+    EXPECT_FALSE(wnd->m_bCountdownActive);
+    EXPECT_EQ(wnd->m_uCountdownTimer, 0u);
+    Tick(TIMER_COUNTDOWN);
+    EXPECT_EQ(wnd->m_nCountdownSeconds, 0) << "an inactive countdown does not move";
+}
+
+TEST_F(InputTimerTicks, SpinnerAdvancesEightDegreesModulo360) {
+    Tick(TIMER_SPINNER);
+    EXPECT_EQ(wnd->m_nSpinnerAngle, 8);
+    wnd->m_nSpinnerAngle = 352;
+    Tick(TIMER_SPINNER);
+    EXPECT_EQ(wnd->m_nSpinnerAngle, 0);
+    wnd->m_nSpinnerAngle = 355;
+    Tick(TIMER_SPINNER);
+    EXPECT_EQ(wnd->m_nSpinnerAngle, 3);
+}
+
+TEST_F(InputTimerTicks, PayResultOpensThePaidOrder) {
+    AddOrders(4);
+    wnd->m_strPayOrderNo = L"NO-2";
+    wnd->m_nPage = PAGE_PURCHASE;
+    wnd->m_bCountdownActive = true;
+    wnd->m_nPayState = PAY_STATE_SUCCESS;
+    ASSERT_TRUE(wnd->StartWindowTimer(wnd->m_uPayResultTimer, TIMER_PAY_RESULT, 100000));
+    Tick(TIMER_PAY_RESULT);
+    EXPECT_EQ(wnd->m_uPayResultTimer, 0u);
+    EXPECT_EQ(wnd->m_nPage, PAGE_ORDERS);
+    EXPECT_FALSE(wnd->m_bCountdownActive);
+    EXPECT_EQ(wnd->m_nPayState, PAY_STATE_NONE);
+    EXPECT_EQ(wnd->m_nSelectedOrder, 2);
+    EXPECT_TRUE(wnd->m_bShowOrderDetail);
+
+    wnd->m_bShowOrderDetail = false;
+    wnd->m_strPayOrderNo = L"NO-9";
+    Tick(TIMER_PAY_RESULT);
+    EXPECT_EQ(wnd->m_nSelectedOrder, 0) << "an unlisted order falls back to the first";
+
+    wnd->m_aOrders.clear();
+    wnd->m_bShowOrderDetail = false;
+    Tick(TIMER_PAY_RESULT);
+    EXPECT_EQ(wnd->m_nSelectedOrder, -1);
+    EXPECT_TRUE(wnd->m_bShowOrderDetail);
+}
+
+TEST_F(InputTimerTicks, UnknownTimerIsIgnored) {
+    wnd->m_bCountdownActive = true;
+    wnd->m_bShowToast = true;
+    EXPECT_EQ(Tick(99), 0);
+    EXPECT_EQ(wnd->m_nCountdownSeconds, 300);
+    EXPECT_EQ(wnd->m_nSpinnerAngle, 0);
+    EXPECT_TRUE(wnd->m_bShowToast);
+    EXPECT_EQ(wnd->m_nPage, PAGE_HOME);
+}
+
+using InputClipboard = InputWindowTest;
+
+TEST_F(InputClipboard, CopiesTheExactUnicodeText) {
+    const std::wstring text = L"订单-№42 é";
+    ASSERT_TRUE(wnd->CopyToClipboard(text));
+    EXPECT_EQ(ClipboardText(), text);
+    EXPECT_EQ(GetClipboardOwner(), hwnd);
+    ASSERT_TRUE(wnd->CopyToClipboard(L""));
+    EXPECT_EQ(ClipboardText(), L"");
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT)) << "an empty link is still copied";
+    EXPECT_FALSE(wnd->m_bShowToast) << "the copy itself shows no toast";
+}
+
+TEST_F(InputClipboard, BusyClipboardCopiesNothingAndShowsNoToast) {
+    SetClipboardText(L"marker");
+    AddOrders(1);
+    wnd->m_nPage = PAGE_ORDERS;
+    // Another thread holds the clipboard open while the window tries to copy.
+    HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool holding = false;
+    std::thread holder([&] {
+        holding = OpenClipboard(nullptr) != FALSE;
+        SetEvent(opened);
+        WaitForSingleObject(done, 5000);
+        if (holding) CloseClipboard();
+    });
+    WaitForSingleObject(opened, 5000);
+    EXPECT_TRUE(holding);
+    const bool copied = wnd->CopyToClipboard(L"x");
+    Click(300, 290);  // order-number cell of row 0
+    SetEvent(done);
+    holder.join();
+    CloseHandle(opened);
+    CloseHandle(done);
+    EXPECT_FALSE(copied);
+    EXPECT_FALSE(wnd->m_bShowToast);
+    EXPECT_EQ(wnd->m_uToastTimer, 0u);
+    EXPECT_EQ(ClipboardText(), L"marker");
+}
+
+TEST_F(InputClipboard, TwoCopiesKeepOneToastTimer) {
+    AddOrders(2);
+    wnd->m_nPage = PAGE_ORDERS;
+    using clock = std::chrono::steady_clock;
+    const auto first = clock::now();
+    Click(300, 290);  // order-number cell of row 0
+    ASSERT_TRUE(wnd->m_bShowToast);
+    const UINT_PTR id = wnd->m_uToastTimer;
+    ASSERT_NE(id, 0u);
+
+    auto pumpUntil = [&](auto done, clock::time_point deadline) {
+        while (!done() && clock::now() < deadline) {
+            testing_support::PumpMessages();
+            Sleep(5);
+        }
+    };
+    pumpUntil([] { return false; }, first + std::chrono::milliseconds(900));
+    ASSERT_TRUE(wnd->m_bShowToast);
+    Click(300, 335);  // row 1
+    EXPECT_EQ(ClipboardText(), L"NO-1");
+    EXPECT_EQ(wnd->m_uToastTimer, id) << "the running toast timer is not restarted";
+
+    pumpUntil([&] { return !wnd->m_bShowToast; }, first + std::chrono::milliseconds(3000));
+    const auto gone = std::chrono::duration_cast<std::chrono::milliseconds>(clock::now() - first).count();
+    EXPECT_FALSE(wnd->m_bShowToast);
+    EXPECT_EQ(wnd->m_uToastTimer, 0u);
+    // 1500 ms after the first copy; a restarted timer would take 2400 ms.
+    EXPECT_GE(gone, 1450);
+    EXPECT_LT(gone, 2250);
+
+    // It fired once: nothing shows again without a new copy.
+    pumpUntil([] { return false; }, clock::now() + std::chrono::milliseconds(300));
+    EXPECT_FALSE(wnd->m_bShowToast);
+}
+
+using InputWorkerMessages = InputWindowTest;
+
+TEST_F(InputWorkerMessages, LoadedMessagesCloseTheWorkerHandles) {
+    HANDLE orders = FakeWorkerHandle();
+    HANDLE support = FakeWorkerHandle();
+    wnd->m_hOrdersThread = orders;
+    wnd->m_hSupportThread = support;
+    EXPECT_EQ(SendMessageW(hwnd, WM_ORDERS_LOADED, 0, 0), 0);
+    EXPECT_EQ(wnd->m_hOrdersThread, nullptr);
+    EXPECT_FALSE(HandleIsOpen(orders));
+    EXPECT_EQ(wnd->m_hSupportThread, support);
+    EXPECT_TRUE(HandleIsOpen(support));
+
+    EXPECT_EQ(SendMessageW(hwnd, WM_SUPPORT_LOADED, 0, 0), 0);
+    EXPECT_EQ(wnd->m_hSupportThread, nullptr);
+    EXPECT_FALSE(HandleIsOpen(support));
+
+    // A second report without a worker is harmless.
+    EXPECT_EQ(SendMessageW(hwnd, WM_ORDERS_LOADED, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(hwnd, WM_PAYMENT_UPDATE, 0, 0), 0);
+}
+
+TEST_F(InputWorkerMessages, QrReadyStopsTheSpinnerAndClosesTheResumeWorker) {
+    HANDLE resume = FakeWorkerHandle();
+    wnd->m_hPayWorkerThread = resume;
+    ASSERT_TRUE(wnd->StartWindowTimer(wnd->m_uSpinnerTimer, TIMER_SPINNER, 100000));
+    EXPECT_EQ(SendMessageW(hwnd, WM_PAY_QR_READY, 0, 0), 0);
+    EXPECT_EQ(wnd->m_uSpinnerTimer, 0u);
+    EXPECT_EQ(wnd->m_hPayWorkerThread, nullptr);
+    EXPECT_FALSE(HandleIsOpen(resume));
+}
+
+}  // namespace
