@@ -15,7 +15,7 @@ while [ $# -gt 0 ]; do
     *) break;;
   esac
 done
-prefix=$("$here/wine-prefix.sh" "$root" "$name" "$dpi" $fresh) || { echo "wine-run: cannot make prefix $name" >&2; exit 2; }
+prefix=$(ORVANE_WINE_UNMANAGED=1 "$here/wine-prefix.sh" "$root" "$name" "$dpi" $fresh) || { echo "wine-run: cannot make prefix $name" >&2; exit 2; }
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d" HOME="$root/home"
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY

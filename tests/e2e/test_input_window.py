@@ -6,10 +6,11 @@ copy puts the exact Unicode text on the X clipboard."""
 
 import os
 import sys
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from harness import Session, artifacts_dir, wait_until  # noqa: E402
+from harness import Backend, Session, artifacts_dir, wait_until  # noqa: E402
 
 BUILD_DIR = os.environ.get("ORVANE_BUILD_DIR") or os.path.join(os.path.dirname(os.path.dirname(
     os.path.dirname(os.path.abspath(__file__)))), "build")
@@ -35,11 +36,35 @@ def is_plain(rgb):
     return abs(r - b) < 12 and abs(g - b) < 12
 
 
+def log_text(s):
+    path = os.path.join(s.data_folder(), "OrvaneDownloader.log")
+    if not os.path.exists(path):
+        return ""
+    with open(path, "rb") as f:
+        return f.read().decode("utf-8", errors="replace")
+
+
 class InputWindow(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        # With a backend the start-up login and catalogue return at once and
+        # the selector has versions.
+        cls.backend = Backend().start()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.backend.stop()
+
+    def session(self, name):
+        return Session(name, backend=self.backend.api)
+
     def start(self, s):
         proc = s.start()
         wid = s.wait_window()
         self.assertTrue(wait_until(lambda: s.probe("find")))
+        # Input is handled once the start-up fetches have returned.
+        self.assertTrue(wait_until(lambda: "Games parsed count=" in log_text(s), timeout=30))
+        time.sleep(0.5)
         return proc, wid
 
     def client(self, s, wid, cx, cy):
@@ -47,7 +72,7 @@ class InputWindow(unittest.TestCase):
         return x + cx, y + cy
 
     def test_drag_title_bar_moves_window_by_mouse_movement(self):
-        with Session("input-drag") as s:
+        with self.session("input-drag") as s:
             proc, wid = self.start(s)
             x0, y0, w, h = s.geometry(wid)
             s.drag((x0 + TITLE_BAR[0], y0 + TITLE_BAR[1]), (x0 + TITLE_BAR[0] - 130, y0 + TITLE_BAR[1] + 70))
@@ -66,7 +91,7 @@ class InputWindow(unittest.TestCase):
             self.assertEqual(s.wait_exit(proc, 20), 0)
 
     def test_menu_hover_follows_mouse_in_steps_of_40(self):
-        with Session("input-menu") as s:
+        with self.session("input-menu") as s:
             proc, wid = self.start(s)
             s.click(*self.client(s, wid, *MENU_BUTTON))
             # Sample each item's highlight near its right end, clear of its text.
@@ -94,11 +119,10 @@ class InputWindow(unittest.TestCase):
             self.assertEqual(s.wait_exit(proc, 20), 0)
 
     def test_version_list_opens_on_the_selector_and_a_row_click_closes_it(self):
-        # Without a backend the program has no versions yet, so the open list is
-        # empty and draws nothing. Its state shows in the routing instead: an
-        # open list takes the next click for itself, so a click on the menu
-        # button then only closes the list and no menu appears.
-        with Session("input-versions") as s:
+        # The list's state shows in the routing: an open list takes the next
+        # click for itself, so a click on the menu button then only closes the
+        # list and no menu appears.
+        with self.session("input-versions") as s:
             proc, wid = self.start(s)
             x, y, _, _ = s.geometry(wid)
             menu = (x + USER_MENU[0], y + USER_MENU[1], x + USER_MENU[2], y + USER_MENU[3])
@@ -110,7 +134,7 @@ class InputWindow(unittest.TestCase):
                             "the menu opened: the selector click did not open the list")
 
             s.click(x + SELECTOR[0], y + SELECTOR[1])
-            s.click(x + SELECTOR[0], y + 377 + 16)  # first row (below the selector when empty)
+            s.click(x + SELECTOR[0], y + 377 + 16)  # first row: ScaleY(2) below the selector, 32 high
             s.click(x + MENU_BUTTON[0], y + MENU_BUTTON[1])
             img = s.screenshot()
             img.save(os.path.join(artifacts_dir(), "input-versions-closed.png"))

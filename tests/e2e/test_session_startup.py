@@ -15,8 +15,10 @@ from harness import Backend, Session, artifacts_dir, wait_until  # noqa: E402
 
 
 def read(path, mode="r"):
-    with open(path, mode, **({} if "b" in mode else {"encoding": "utf-8"})) as f:
-        return f.read()
+    # Bytes, decoded by hand: text mode would fold the log's CR LF.
+    with open(path, "rb") as f:
+        data = f.read()
+    return data if "b" in mode else data.decode("utf-8")
 
 
 def registry_user_code(session):
