@@ -15,20 +15,25 @@ unset DISPLAY
 exec 9>"$root/.lock"
 flock 9
 template="$root/template"
-if [ ! -f "$template/.ready" ]; then
+if [ ! -f "$template/.ready-2" ]; then
   rm -rf "$template"
   WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
   WINEPREFIX="$template" wine winecfg -v win10 >/dev/null 2>&1
+  # Wine has no 微软雅黑; without a replacement its fallback font lacks Latin
+  # letters, digits and the arrows. WenQuanYi Micro Hei has them all.
+  WINEPREFIX="$template" wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 微软雅黑 /t REG_SZ \
+    /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
   WINEPREFIX="$template" wineserver -w
-  touch "$template/.ready"
+  touch "$template/.ready-2"
 fi
 prefix="$root/$name"
-if [ "$fresh" = "--fresh" ]; then rm -rf "$prefix"; fi
+if [ "$fresh" = "--fresh" ] || [ "$prefix/.ready" -ot "$template/.ready-2" ]; then rm -rf "$prefix"; fi
 if [ ! -f "$prefix/.ready" ]; then
   rm -rf "$prefix"
   # Hard links keep the copy cheap; the registry files are copied for real
   # because Wine rewrites them.
   cp -al "$template" "$prefix"
+  rm -f "$prefix/.ready-2"
   for f in system.reg user.reg userdef.reg; do rm -f "$prefix/$f"; cp "$template/$f" "$prefix/$f"; done
   if [ "$dpi" != 96 ]; then
     WINEPREFIX="$prefix" wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
