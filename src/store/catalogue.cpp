@@ -18,28 +18,6 @@ constexpr size_t npos = std::string::npos;
 constexpr size_t kCouponTextChars = 63;
 constexpr int kFallbackCountdownMinutes = 5;
 
-// Index of the ']' that closes the array opening at text[open], skipping
-// string values; npos when the text ends first.
-size_t ArrayEnd(const std::string& text, size_t open) {
-    int depth = 0;
-    size_t i = open;
-    while (i < text.size()) {
-        const char c = text[i];
-        if (c == '"') {
-            i = JsonStringEnd(text, i);
-            if (i == npos) return npos;
-            continue;
-        }
-        if (c == '[') {
-            ++depth;
-        } else if (c == ']' && --depth == 0) {
-            return i;
-        }
-        ++i;
-    }
-    return npos;
-}
-
 // A JSON number as a whole number of minutes, truncated toward zero; values
 // beyond int count as unusable, like those below one minute.
 int ToCountdownMinutes(double value) {
@@ -87,7 +65,7 @@ bool ParseGamesReply(const std::string& reply, std::vector<GameInfo>& versions, 
         versions.clear();
         return false;
     }
-    const size_t close = ArrayEnd(data, open);
+    const size_t close = MatchingClose(data, open, '[', ']');
     if (close == npos) return false;
 
     // Only the array's own string elements are names; numbers, nested

@@ -23,8 +23,21 @@ size_t FindOutsideStrings(const std::string& text, size_t from, char c) {
     return npos;
 }
 
-// Index of the close that balances the open at text[at], or npos when the
-// text ends first.
+// First occurrence of c after the "data" key, or npos.
+size_t FindAfterDataKey(const std::string& reply, char c) {
+    const size_t key = reply.find(kDataKey);
+    if (key == npos) return npos;
+    return FindOutsideStrings(reply, key + sizeof(kDataKey) - 1, c);
+}
+
+// The object starting at text[at], to its matching brace or the end.
+std::string CutObject(const std::string& text, size_t at) {
+    const size_t close = MatchingClose(text, at, '{', '}');
+    return close == npos ? text.substr(at) : text.substr(at, close + 1 - at);
+}
+
+}  // namespace
+
 size_t MatchingClose(const std::string& text, size_t at, char open, char close) {
     size_t depth = 0;
     size_t i = at;
@@ -44,21 +57,6 @@ size_t MatchingClose(const std::string& text, size_t at, char open, char close) 
     }
     return npos;
 }
-
-// First occurrence of c after the "data" key, or npos.
-size_t FindAfterDataKey(const std::string& reply, char c) {
-    const size_t key = reply.find(kDataKey);
-    if (key == npos) return npos;
-    return FindOutsideStrings(reply, key + sizeof(kDataKey) - 1, c);
-}
-
-// The object starting at text[at], to its matching brace or the end.
-std::string CutObject(const std::string& text, size_t at) {
-    const size_t close = MatchingClose(text, at, '{', '}');
-    return close == npos ? text.substr(at) : text.substr(at, close + 1 - at);
-}
-
-}  // namespace
 
 bool ExtractDataObject(const std::string& reply, std::string& obj) {
     const size_t open = FindAfterDataKey(reply, '{');

@@ -2,6 +2,7 @@
 // Windows-free; brackets and braces inside string values never count.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -15,3 +16,7 @@ bool ExtractDataArray(const std::string& reply, std::string& arr);
 
 // Calls visit with each top-level object of an array's text, in order.
 void ForEachObject(const std::string& arr, const std::function<void(const std::string&)>& visit);
+
+// Index of the close that balances the open at text[at] (string values
+// skipped, nesting matched), or std::string::npos when the text ends first.
+size_t MatchingClose(const std::string& text, size_t at, char open, char close);
