@@ -20,4 +20,4 @@ SUDO=
 if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+$SUDO apt-get install -y -q "${missing[@]}"
