@@ -114,9 +114,7 @@ int main(int argc, char** argv) {
         else if (!std::strcmp(argv[i], "--shots") && i + 1 < argc) shots = argv[++i];
     }
 
-    void* memory = ::operator new(sizeof(CMainWnd));
-    std::memset(memory, 0, sizeof(CMainWnd));
-    CMainWnd* wnd = new (memory) CMainWnd();
+    CMainWnd* wnd = CMainWnd::CreateZeroFilled();
     wnd->CreateAndLayoutWindow();
     for (const wchar_t* name : {L"传奇 1.76 复古版", L"传奇 1.80 合击版", L"热血 2.0.0.18", L"怀旧 1.95", L"经典 3.0"}) {
         wnd->m_aVersions.push_back(GameInfo{name});

@@ -47,12 +47,7 @@ void PumpMessages() {
 // False when the login or the catalogue did not come through.
 bool StartOnce(double& ms) {
     const auto start = Clock::now();
-    void* memory = ::operator new(sizeof(CMainWnd));
-    std::memset(memory, 0, sizeof(CMainWnd));
-    CMainWnd* wnd = new (memory) CMainWnd();
-    if (!wnd->m_pDeviceID) wnd->m_pDeviceID = new DeviceID();
-    wnd->InitOfferDefaults();
-    wnd->InitCouponDefaults();
+    CMainWnd* wnd = CMainWnd::CreateZeroFilled();
     wnd->CreateAndLayoutWindow();
     wnd->AutoLogin();
     wnd->FetchGames();

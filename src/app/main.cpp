@@ -29,14 +29,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     // Zero-filled before construction; deleted by its window's final message,
     // or left to process exit when the loop ends with the window alive.
-    void* memory = ::operator new(sizeof(CMainWnd), std::nothrow);
-    if (!memory) {
+    CMainWnd* wnd = CMainWnd::CreateZeroFilled();
+    if (!wnd) {
         ReleaseMutex(mutex);
         CloseHandle(mutex);
         return 0;
     }
-    std::memset(memory, 0, sizeof(CMainWnd));
-    CMainWnd* wnd = new (memory) CMainWnd();
     wnd->InitWindow();
 
     MSG msg = {};

@@ -5,6 +5,7 @@
 #include "draw/gdiplus.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -99,6 +100,13 @@ CMainWnd::~CMainWnd() {
     m_pDeviceID = nullptr;
 
     Gdiplus::GdiplusShutdown(m_gdiplusToken);
+}
+
+CMainWnd* CMainWnd::CreateZeroFilled() {
+    void* memory = ::operator new(sizeof(CMainWnd), std::nothrow);
+    if (!memory) return nullptr;
+    std::memset(memory, 0, sizeof(CMainWnd));
+    return new (memory) CMainWnd();
 }
 
 void CMainWnd::OnFinalMessage(HWND) { delete this; }

@@ -51,6 +51,9 @@ constexpr UINT IDR_PNG_SUPPORT = 204;
 class CMainWnd : public DuiLib::CWindowWnd {
 public:
     CMainWnd();
+    // Allocates the object zero-filled, then constructs it: every field the
+    // constructor does not set starts as zero. Null when memory runs out.
+    static CMainWnd* CreateZeroFilled();
     ~CMainWnd() override;
 
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;

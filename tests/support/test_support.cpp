@@ -10,9 +10,7 @@
 namespace testing_support {
 
 CMainWnd* NewMainWnd() {
-    void* memory = ::operator new(sizeof(CMainWnd));
-    std::memset(memory, 0, sizeof(CMainWnd));
-    return new (memory) CMainWnd();
+    return CMainWnd::CreateZeroFilled();
 }
 
 void DeleteMainWnd(CMainWnd* wnd) { delete wnd; }
