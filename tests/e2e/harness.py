@@ -13,7 +13,7 @@ API (all coordinates in screen pixels unless a name says "client"):
         x, y, w, h = s.geometry(wid)     # X geometry of that window
         s.probe("find")                  # Windows-side view: dict(cls, x, y, w, h, iconic, visible)
         s.move(x, y); s.click(x, y); s.drag((x0, y0), (x1, y1))
-        s.key("Escape"); s.type_text("abc")
+        s.key("Escape"); s.type_text("abc")  # the window gets the X focus first
         img = s.screenshot()             # PIL.Image of the whole display
         s.client_pixel(img, cx, cy)      # pixel at a client coordinate of the window
         s.clipboard()                    # text on the CLIPBOARD selection ("" if none)
@@ -104,6 +104,7 @@ class Session:
         self.procs = []
         self.env = None
         self.prefix = None
+        self.wid = None  # the program's window, once wait_window found it
 
     # ---- set-up and teardown ----
     def __enter__(self):
@@ -171,6 +172,8 @@ class Session:
             out = self.xdotool("search", "--onlyvisible", "--name", "^%s$" % re.escape(title), check=False)
             ids = out.split()
             if ids:
+                if title == WINDOW_TITLE:
+                    self.wid = ids[0]
                 return ids[0]
             time.sleep(0.2)
         raise AssertionError("window %r did not appear" % title)
@@ -224,11 +227,23 @@ class Session:
         self.xdotool("mouseup", "1")
         time.sleep(0.3)
 
+    def focus(self):
+        """Gives the program's window the X input focus. The display has no
+        window manager, so nothing else moves the focus to it, and keys go to
+        whatever holds the focus. Events wait in the X queue while the window
+        thread is busy, so a key sent during start-up arrives afterwards."""
+        if self.wid is None:
+            raise AssertionError("focus before wait_window: no window to send keys to")
+        self.xdotool("windowfocus", "--sync", self.wid)
+        time.sleep(0.1)
+
     def key(self, name):
+        self.focus()
         self.xdotool("key", name)
         time.sleep(0.2)
 
     def type_text(self, text):
+        self.focus()
         self.xdotool("type", "--delay", "40", text)
         time.sleep(0.2)
 
