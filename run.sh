@@ -28,7 +28,7 @@ if ! (exec 3<>/dev/tcp/127.0.0.1/8001) 2>/dev/null; then
     >"$build/backend.log" 2>&1 &
   pids+=($!)
   for _ in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.1/8001) 2>/dev/null && break; sleep 0.1; done
-  echo "backend: http://127.0.0.1:8001/api/v1 (operator page http://127.0.0.1:8001/admin, log $build/backend.log)"
+  echo "backend: http://127.0.0.1:8001/api/v1 (operator page http://127.0.0.1:8001/admin, token in $build/backend.db.admin-token, log $build/backend.log)"
 fi
 
 if [ -n "${DISPLAY:-}" ]; then

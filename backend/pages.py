@@ -1,5 +1,5 @@
-"""HTML for the payer's page (reached through the payment QR code) and the
-operator's order list."""
+"""HTML for the payer's page (reached through the payment QR code), the
+operator's login and order list, and the short refusal pages."""
 
 from html import escape
 
@@ -43,8 +43,13 @@ def _amount(order):
     return "¥%.2f" % order["pay_amount"]
 
 
-def pay_page(order):
-    no = escape(order["order_no"])
+def _post_form(action, csrf, label):
+    return ('<form method="post" action="%s"><input type="hidden" name="csrf" value="%s">'
+            "<button>%s</button></form>" % (escape(action), escape(csrf), escape(label)))
+
+
+def pay_page(order, csrf):
+    no = order["order_no"]
     fields = (
         ("订单号", order["order_no"]),
         ("版本", order["game_name"] or "全版本"),
@@ -54,9 +59,8 @@ def pay_page(order):
     )
     rows = "".join("<dt>%s</dt><dd>%s</dd>" % (escape(k), escape(v)) for k, v in fields)
     if order["status"] == "pending":
-        actions = ('<form method="post" action="/pay/%s/confirm"><button>确认支付</button></form>'
-                   '<form method="post" action="/pay/%s/refuse"><button>拒绝支付</button></form>'
-                   % (no, no))
+        actions = (_post_form("/pay/%s/confirm" % no, csrf, "确认支付")
+                   + _post_form("/pay/%s/refuse" % no, csrf, "拒绝支付"))
     elif order["status"] == "success":
         actions = '<p class="ok">支付成功，感谢您的购买。</p>'
     else:
@@ -65,24 +69,39 @@ def pay_page(order):
     return _document("订单支付", body)
 
 
-def admin_page(orders):
+def admin_page(orders, csrf):
     head = ("<tr><th>订单号</th><th>机器码</th><th>版本</th><th>金额</th><th>状态</th>"
             "<th>创建时间</th><th>更新时间</th><th>交易号</th><th>操作</th></tr>")
     rows = []
     for o in orders:
-        no = escape(o["order_no"])
         buttons = "".join(
-            '<form method="post" action="/admin/orders/%s/%s"><button>%s</button></form>'
-            % (no, status, label) for status, label in ADMIN_ACTIONS)
+            _post_form("/admin/orders/%s/%s" % (o["order_no"], status), csrf, label)
+            for status, label in ADMIN_ACTIONS)
         cells = (o["order_no"], o["machine_code"], o["game_name"], _amount(o),
                  _label(o["status"]), o["created_at"], o["updated_at"], o["alipay_trade_no"])
         rows.append("<tr>%s<td>%s</td></tr>"
                     % ("".join("<td>%s</td>" % escape(c) for c in cells), buttons))
     if not rows:
         rows.append('<tr><td colspan="9">暂无订单</td></tr>')
-    body = "<h2>订单管理</h2><table>%s%s</table>" % (head, "".join(rows))
+    # Token holders using Authorization: Bearer have no session to log out of.
+    logout = _post_form("/admin/logout", csrf, "退出登录") if csrf else ""
+    body = "<h2>订单管理</h2>%s<table>%s%s</table>" % (logout, head, "".join(rows))
     return _document("订单管理", body)
 
 
+def login_page(message=""):
+    note = '<p class="bad">%s</p>' % escape(message) if message else ""
+    body = ('<div class="card"><h2>订单管理 · 登录</h2>%s'
+            '<form method="post" action="/admin/login">'
+            '<p>操作员令牌（首次启动时打印，并保存在数据库旁的 .admin-token 文件中）</p>'
+            '<input type="password" name="token" size="48" autofocus> '
+            "<button>登录</button></form></div>" % note)
+    return _document("登录", body)
+
+
+def refusal_page(title, what):
+    return _document(title, "<h2>%s</h2><p>%s</p>" % (escape(title), escape(what)))
+
+
 def not_found_page(what):
-    return _document("未找到", "<h2>未找到</h2><p>%s</p>" % escape(what))
+    return refusal_page("未找到", what)

@@ -76,7 +76,14 @@ CREATE TABLE IF NOT EXISTS orders (
     updated_at        REAL NOT NULL
 );
 CREATE INDEX IF NOT EXISTS orders_by_machine ON orders(machine_code, created_at);
+CREATE INDEX IF NOT EXISTS orders_by_expiry ON orders(status, expire_at);
+CREATE INDEX IF NOT EXISTS orders_by_creation ON orders(status, created_at);
 """
+
+# Every read settles pending orders first, so these two must only touch the
+# pending orders that are due, never the whole table.
+DUE_FOR_AUTO_PAY = "SELECT * FROM orders WHERE status = 'pending' AND created_at <= ?"
+DUE_FOR_EXPIRY = "SELECT * FROM orders WHERE status = 'pending' AND expire_at <= ?"
 
 # Ids start high so they look like real account numbers rather than row counters.
 FIRST_UID = 10001
@@ -307,16 +314,15 @@ class Store:
     def _settle(self, now):
         """Resolve pending orders whose auto-pay moment or countdown has passed,
         each dated at the moment it happened rather than at this read."""
-        rows = self._conn.execute(
-            "SELECT * FROM orders WHERE status = 'pending'").fetchall()
-        for row in rows:
-            if self._auto_pay is not None:
+        if self._auto_pay is not None:
+            for row in self._conn.execute(DUE_FOR_AUTO_PAY, (now - self._auto_pay,)).fetchall():
                 paid_at = row["created_at"] + self._auto_pay
-                if paid_at <= now and paid_at <= row["expire_at"]:
+                # Paid only if that moment came before the countdown ran out;
+                # otherwise it expired, which the second query settles.
+                if paid_at <= row["expire_at"]:
                     self._apply_status(row, "success", paid_at)
-                    continue
-            if now >= row["expire_at"]:
-                self._apply_status(row, "expired", row["expire_at"])
+        for row in self._conn.execute(DUE_FOR_EXPIRY, (now,)).fetchall():
+            self._apply_status(row, "expired", row["expire_at"])
 
 
 def new_trade_no(when):

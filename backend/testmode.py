@@ -4,7 +4,13 @@ every request received, so client tests can provoke faults and inspect traffic."
 import base64
 import binascii
 import collections
+import itertools
 import threading
+
+# Endless filler goes out in blocks of about this size.
+FILLER_BLOCK = 64 << 10
+# Longest pause a script may ask for; keeps a typo from parking a thread for days.
+MAX_PAUSE_MS = 600_000
 
 
 class ScriptError(ValueError):
@@ -12,13 +18,25 @@ class ScriptError(ValueError):
 
 
 class ScriptedReply:
-    def __init__(self, status, body, delay_ms, pieces, drop, headers):
+    def __init__(self, status, body, delay_ms, pieces, drop, headers,
+                 endless, filler, omit_headers, close_after):
         self.status = status
         self.body = body
         self.delay_ms = delay_ms
         self.pieces = pieces        # [(byte_count, pause_ms_after), ...]
         self.drop = drop
         self.headers = headers
+        self.endless = endless
+        self.filler = filler
+        self.omit_headers = frozenset(omit_headers)     # lower-case names
+        self.close_after = close_after                  # body bytes, or None
+
+    def stream(self):
+        """The body pieces, then for an endless reply the filler forever."""
+        yield from self.body_pieces()
+        if self.endless:
+            block = self.filler * max(1, FILLER_BLOCK // len(self.filler))
+            yield from itertools.repeat((block, 0))
 
     def body_pieces(self):
         """The body cut as scripted; bytes left over after the listed pieces
@@ -47,13 +65,39 @@ def _is_count(v):
 
 
 def _is_pause(v):
-    return isinstance(v, (int, float)) and not isinstance(v, bool) and v >= 0
+    return isinstance(v, (int, float)) and not isinstance(v, bool) and 0 <= v <= MAX_PAUSE_MS
 
 
 def _pause(obj, key):
     value = obj.get(key, 0)
     if not _is_pause(value):
-        raise ScriptError("%s must be a non-negative number" % key)
+        raise ScriptError("%s must be a number from 0 to %d" % (key, MAX_PAUSE_MS))
+    return value
+
+
+def _bytes(obj, key, default):
+    """`key` as UTF-8 text or `key`_b64 as base64, whichever the reply has."""
+    b64 = key + "_b64"
+    if b64 in obj:
+        if not isinstance(obj[b64], str):
+            raise ScriptError(b64 + " must be a string")
+        try:
+            return base64.b64decode(obj[b64], validate=True)
+        except binascii.Error:
+            raise ScriptError(b64 + " is not valid base64") from None
+    text = obj.get(key, default)
+    if not isinstance(text, str):
+        raise ScriptError(key + " must be a string")
+    try:
+        return text.encode("utf-8")
+    except UnicodeEncodeError:
+        raise ScriptError(key + " is not valid Unicode text") from None
+
+
+def _flag(obj, key):
+    value = obj.get(key, False)
+    if not isinstance(value, bool):
+        raise ScriptError(key + " must be true or false")
     return value
 
 
@@ -63,18 +107,7 @@ def parse_reply(obj):
     status = obj.get("status", 200)
     if isinstance(status, bool) or not isinstance(status, int) or not 100 <= status <= 999:
         raise ScriptError("status must be an integer from 100 to 999")
-    if "body_b64" in obj:
-        if not isinstance(obj["body_b64"], str):
-            raise ScriptError("body_b64 must be a string")
-        try:
-            body = base64.b64decode(obj["body_b64"], validate=True)
-        except binascii.Error:
-            raise ScriptError("body_b64 is not valid base64") from None
-    else:
-        text = obj.get("body", "")
-        if not isinstance(text, str):
-            raise ScriptError("body must be a string")
-        body = text.encode("utf-8")
+    body = _bytes(obj, "body", "")
     delay_ms = _pause(obj, "delay_ms")
     if "chunks" in obj:
         chunks = obj["chunks"]
@@ -89,9 +122,20 @@ def parse_reply(obj):
             raise ScriptError("chunk_sizes must be a list of positive integers")
         pause = _pause(obj, "chunk_delay_ms")
         pieces = [(n, pause) for n in sizes]
-    drop = obj.get("drop", False)
-    if not isinstance(drop, bool):
-        raise ScriptError("drop must be true or false")
+    drop = _flag(obj, "drop")
+    endless = _flag(obj, "endless")
+    if ("filler" in obj or "filler_b64" in obj) and not endless:
+        raise ScriptError("filler is only sent by an endless reply")
+    filler = _bytes(obj, "filler", "A")
+    if not filler:
+        raise ScriptError("filler must not be empty")
+    omit = obj.get("omit_headers", [])
+    if not isinstance(omit, list) or not all(isinstance(n, str) for n in omit):
+        raise ScriptError("omit_headers must be a list of header names")
+    close_after = obj.get("close_after")
+    if close_after is not None and (isinstance(close_after, bool)
+                                    or not isinstance(close_after, int) or close_after < 0):
+        raise ScriptError("close_after must be a non-negative integer")
     headers = obj.get("headers", {})
     if not isinstance(headers, dict) or not all(
             isinstance(k, str) and isinstance(v, str) for k, v in headers.items()):
@@ -99,7 +143,8 @@ def parse_reply(obj):
     for k, v in headers.items():
         if not k or ":" in k or any(ch in k + v for ch in "\r\n") or not (k + v).isascii():
             raise ScriptError("headers must be single-line ASCII with names free of ':'")
-    return ScriptedReply(status, body, delay_ms, pieces, drop, headers)
+    return ScriptedReply(status, body, delay_ms, pieces, drop, headers, endless, filler,
+                         [n.lower() for n in omit], close_after)
 
 
 def parse_script(obj):

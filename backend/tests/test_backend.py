@@ -9,19 +9,31 @@ import os
 import re
 import select
 import socket
+import sqlite3
+import stat
 import subprocess
 import sys
 import tempfile
 import time
 import unittest
+import urllib.error
 import urllib.parse
+import urllib.request
 
 from PIL import Image
 
-SERVER = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "server.py")
-READY = re.compile(r"^backend listening on http://127\.0\.0\.1:(\d+)/api/v1$")
+BACKEND_DIR = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+SERVER = os.path.join(BACKEND_DIR, "server.py")
+READY = re.compile(r"^backend listening on http://[^/:]+:(\d+)/api/v1$")
+# The startup notes end with the line naming the accepted Host names.
+LAST_NOTE = re.compile(r"^(Host names served|bound to every interface)")
+CSRF_FIELD = re.compile(rb'name="csrf" value="([0-9a-f]+)"')
+FORM = {"Content-Type": "application/x-www-form-urlencoded"}
 MACHINE = "USER-1A2B3C4D-5f3e2a10"
 TIME_TEXT = re.compile(r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$")
+
+sys.path.insert(0, BACKEND_DIR)
+import store  # noqa: E402  (the backend is no package)
 
 
 class Backend:
@@ -30,6 +42,7 @@ class Backend:
         self.options = options
         self.proc = None
         self.port = None
+        self.notes = []
 
     def start(self):
         self.errlog = open(self.db + ".stderr", "ab")
@@ -43,6 +56,10 @@ class Backend:
             self.stop()
             raise RuntimeError("backend did not start: %r" % line)
         self.port = int(m.group(1))
+        # The notes come in the same write as the ready line.
+        self.notes = [self.proc.stdout.readline().strip()]
+        while not LAST_NOTE.match(self.notes[-1]):
+            self.notes.append(self.proc.stdout.readline().strip())
 
     def stop(self):
         if self.proc:
@@ -51,6 +68,10 @@ class Backend:
             self.proc.stdout.close()
             self.proc = None
         self.errlog.close()
+
+    def token(self):
+        with open(self.db + ".admin-token") as f:
+            return f.read().strip()
 
     def request(self, method, path, body=None, headers=None):
         """One exchange; checks that Content-Length matches the body."""
@@ -78,16 +99,35 @@ class Backend:
         assert status == 200 and reply["code"] == 0 and reply["msg"] == "ok", (status, reply)
         return reply["data"]
 
-    def raw(self, payload, timeout=5):
+    def raw(self, payload, timeout=5, half_close=False):
         """Sends raw bytes and returns every recv() piece until the server closes."""
         pieces = []
         with socket.create_connection(("127.0.0.1", self.port), timeout=timeout) as s:
             s.sendall(payload)
+            if half_close:
+                s.shutdown(socket.SHUT_WR)
             while True:
                 piece = s.recv(65536)
                 if not piece:
                     return pieces
                 pieces.append(piece)
+
+    def raw_get(self, path, host="127.0.0.1"):
+        """Status line, header block and body of a GET sent with this Host line."""
+        host_line = b"" if host is None else b"Host: %s\r\n" % host.encode()
+        whole = b"".join(self.raw(b"GET %s HTTP/1.1\r\n%s\r\n" % (path.encode(), host_line)))
+        head, _, body = whole.partition(b"\r\n\r\n")
+        return int(head.split()[1]), head.decode("latin-1"), body
+
+    def wait_log(self, pattern, within):
+        """True once `pattern` matches a request log line, False after `within` seconds."""
+        deadline = time.monotonic() + within
+        while time.monotonic() < deadline:
+            with open(self.db + ".stderr", encoding="utf-8", errors="replace") as f:
+                if re.search(pattern, f.read(), re.M):
+                    return True
+            time.sleep(0.02)
+        return False
 
 
 class BackendTestCase(unittest.TestCase):
@@ -120,9 +160,25 @@ class BackendTestCase(unittest.TestCase):
     def orders(self, machine=MACHINE, limit=100):
         return self.backend.data("GET", "orders/latest?limit=%d&machine_code=%s" % (limit, machine))
 
+    def bearer(self):
+        return {"Authorization": "Bearer " + self.backend.token()}
+
     def admin_mark(self, order_no, status):
-        code, headers, _ = self.backend.request("POST", "/admin/orders/%s/%s" % (order_no, status))
+        code, headers, _ = self.backend.request(
+            "POST", "/admin/orders/%s/%s" % (order_no, status), headers=self.bearer())
         self.assertEqual((code, headers["Location"]), (303, "/admin"))
+
+    def pay_field(self, order_no):
+        code, _, page = self.backend.request("GET", "/pay/" + order_no)
+        self.assertEqual(code, 200)
+        return CSRF_FIELD.search(page).group(1).decode()
+
+    def pay(self, order_no, action, csrf):
+        """Status and Location of the payer's confirm/refuse POST."""
+        code, headers, _ = self.backend.request(
+            "POST", "/pay/%s/%s" % (order_no, action),
+            body=("csrf=" + csrf).encode() if csrf is not None else b"", headers=FORM)
+        return code, headers.get("Location")
 
 
 class StoreApiTest(BackendTestCase):
@@ -203,13 +259,13 @@ class StoreApiTest(BackendTestCase):
         self.assertTrue(headers["Content-Type"].startswith("text/html"))
         for text in ("确认支付", "拒绝支付", order_no, "¥39.00"):
             self.assertIn(text.encode("utf-8"), page)
-        code, headers, _ = self.backend.request("POST", "/pay/%s/refuse" % order_no)
-        self.assertEqual((code, headers["Location"]), (303, "/pay/" + order_no))
+        csrf = self.pay_field(order_no)
+        self.assertEqual(self.pay(order_no, "refuse", csrf), (303, "/pay/" + order_no))
         self.assertEqual(self.status_of(order_no), "failed")
-        self.backend.request("POST", "/pay/%s/confirm" % order_no)
+        self.pay(order_no, "confirm", csrf)
         self.assertEqual(self.status_of(order_no), "failed")
         self.assertEqual(self.backend.request("GET", "/pay/OD0000NOPE")[0], 404)
-        code, _, admin = self.backend.request("GET", "/admin")
+        code, _, admin = self.backend.request("GET", "/admin", headers=self.bearer())
         self.assertEqual(code, 200)
         self.assertIn(("/admin/orders/%s/success" % order_no).encode(), admin)
 
@@ -259,8 +315,12 @@ class StoreApiTest(BackendTestCase):
             ("login", {k: v for k, v in good.items() if k != "machine_code"}),
             ("login", dict(good, machine_code="")),
             ("login", dict(good, channel_code=5)),
+            ("login", dict(good, channel_code=10 ** 30)),
+            ("login", b'{"exe_name":"a","channel_code":"a","qhclickid":"","machine_code":' + b"9" * 5000 + b"}"),
+            ("login", b'{"exe_name":"a","channel_code":"a","qhclickid":"","machine_code":"\\ud800"}'),
             ("pay_intent", {"machine_code": "M", "game_name": "g", "channel_code": "c",
                             "apply_discount": "yes"}),
+            ("pay_intent", b'{"machine_code":"M","game_name":"g","channel_code":"c","apply_discount":NaN}'),
             ("pay_intent", b""),
         ]
         for endpoint, body in cases:
@@ -285,7 +345,36 @@ class StoreApiTest(BackendTestCase):
         garbage = b"".join(self.backend.raw(b"NONSENSE\r\n\r\n"))
         self.assertTrue(garbage.startswith(b"HTTP/1.1 400"), garbage[:40])
         self.assertIn(b'"code":400', garbage)
+        for length, expected in (("\u00b2", b"400"), ("-1", b"400"), ("1" + "0" * 5000, b"413")):
+            with self.subTest(content_length=length[:8]):
+                reply = b"".join(self.backend.raw(
+                    b"POST /api/v1/login HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: "
+                    + length.encode("utf-8") + b"\r\n\r\n", half_close=True))
+                self.assertTrue(reply.startswith(b"HTTP/1.1 " + expected), reply[:40])
         self.assertTrue(self.login()["uid"])
+
+    def test_text_fields_have_length_limits(self):
+        login = {"exe_name": "a.exe", "channel_code": "1", "qhclickid": "q", "machine_code": "M1"}
+        intent = {"machine_code": "M2", "game_name": "g", "channel_code": "1",
+                  "apply_discount": False}
+        for endpoint, body, key, limit in [
+                ("login", login, "exe_name", 260), ("login", login, "channel_code", 128),
+                ("login", login, "qhclickid", 512), ("login", login, "machine_code", 128),
+                ("pay_intent", intent, "machine_code", 128),
+                ("pay_intent", intent, "game_name", 128), ("pay_intent", intent, "channel_code", 128)]:
+            for length, expected in ((limit, 200), (limit + 1, 400)):
+                # Counted in characters, not UTF-8 bytes.
+                status, _ = self.backend.api("POST", endpoint, dict(body, **{key: "码" * length}))
+                self.assertEqual(status, expected, (endpoint, key, length))
+        self.assertEqual(self.backend.api("GET", "pay_status?order_no=" + "A" * 65)[0], 400)
+
+    def test_limit_must_be_a_plain_number_from_1_to_100(self):
+        for limit in ("1", "100", "007", "abc", "-1", "1e3", "\u0663", "\u00b2", "9" * 23, "",
+                      "0", "101", " 5", "+5", "5.0", "0x10"):
+            with self.subTest(limit=limit):
+                status, _ = self.backend.api(
+                    "GET", "orders/latest?machine_code=M&limit=" + urllib.parse.quote(limit))
+                self.assertEqual(status, 200 if limit in ("1", "100", "007") else 400)
 
 
 class ExpiryTest(BackendTestCase):
@@ -296,11 +385,12 @@ class ExpiryTest(BackendTestCase):
         order_no = intent["pay_order_no"]
         self.assertEqual(intent["countdown_seconds"], 1)
         self.assertEqual(self.status_of(order_no), "pending")
+        csrf = self.pay_field(order_no)
         time.sleep(1.3)
         listed = self.orders()[0]
         self.assertEqual((listed["order_no"], listed["status"]), (order_no, "expired"))
         self.assertEqual(listed["download_url"], "")
-        self.backend.request("POST", "/pay/%s/confirm" % order_no)
+        self.assertEqual(self.pay(order_no, "confirm", csrf), (303, "/pay/" + order_no))
         self.assertEqual(self.status_of(order_no), "expired")
         self.assertEqual(self.login()["level"], "normal")
         # The operator can still override, e.g. for a late payment.
@@ -340,6 +430,123 @@ class PersistenceTest(BackendTestCase):
         self.assertEqual(len(self.backend.data("GET", "products")), 1)
 
 
+class OperatorTest(BackendTestCase):
+
+    def test_operator_area_needs_the_token_or_a_session(self):
+        order_no = self.intent("USER-OPER-0001")["pay_order_no"]
+        for method, path in [("GET", "/admin"), ("GET", "/admin/elsewhere"),
+                             ("POST", "/admin/logout"), ("POST", "/admin/orders/%s/paid" % order_no)]:
+            for headers, expected in (({}, 401),
+                                      ({"Cookie": "orvane_operator=" + self.backend.token()}, 401),
+                                      ({"Authorization": "Bearer " + self.backend.token()[:-1]}, 403)):
+                self.assertEqual(self.backend.request(method, path, headers=headers)[0], expected,
+                                 (method, path, headers))
+        self.assertEqual(self.backend.request("POST", "/admin/login", b"token=wrong", FORM)[0], 403)
+        code, headers, _ = self.backend.request(
+            "POST", "/admin/login", ("token=" + self.backend.token()).encode(), FORM)
+        self.assertEqual((code, headers["Location"]), (303, "/admin"))
+        self.assertRegex(headers["Set-Cookie"],
+                         r"^orvane_operator=\S+; Path=/admin; HttpOnly; SameSite=Strict$")
+        session = dict(FORM, Cookie=headers["Set-Cookie"].split(";")[0])
+        code, _, page = self.backend.request("GET", "/admin", headers=session)
+        self.assertIn(order_no.encode(), page)
+        csrf = CSRF_FIELD.search(page).group(1).decode()
+        action = "/admin/orders/%s/failed" % order_no
+        for body in ("", "csrf=" + "0" * len(csrf), "csrf=" + self.pay_field(order_no), "csrf=" + csrf):
+            code, _, _ = self.backend.request("POST", action, body.encode(), session)
+            self.assertEqual(code, 303 if body == "csrf=" + csrf else 403, body)
+            self.assertEqual(self.status_of(order_no), "failed" if code == 303 else "pending")
+        self.admin_mark(order_no, "refunded")      # Bearer: no form, so no field
+        self.assertEqual(self.status_of(order_no), "refunded")
+        self.backend.request("POST", "/admin/logout", ("csrf=" + csrf).encode(), session)
+        self.assertEqual(self.backend.request("GET", "/admin", headers=session)[0], 401)
+
+    def test_payer_forms_carry_a_csrf_field(self):
+        order_no, other = (self.intent("USER-OPER-0003")["pay_order_no"] for _ in range(2))
+        csrf = self.pay_field(order_no)
+        for wrong in (None, "0" * len(csrf), self.pay_field(other)):
+            self.assertEqual(self.pay(order_no, "confirm", wrong)[0], 403, wrong)
+        self.assertEqual(self.status_of(order_no), "pending")
+        self.assertEqual(self.pay(order_no, "confirm", csrf), (303, "/pay/" + order_no))
+        self.assertEqual(self.status_of(order_no), "success")
+
+    def test_token_file_is_made_once_and_an_explicit_token_wins(self):
+        path, token = self.backend.db + ".admin-token", self.backend.token()
+        self.assertEqual((len(token), stat.S_IMODE(os.stat(path).st_mode)), (43, 0o600))
+        self.assertIn(token, " ".join(self.backend.notes))
+        self.backend.stop()
+        explicit = Backend(self.backend.db, "--admin-token", "s3cret-operator")
+        explicit.start()
+        try:
+            for bearer, expected in ((token, 403), ("s3cret-operator", 200)):
+                self.assertEqual(explicit.request("GET", "/admin", headers={
+                    "Authorization": "Bearer " + bearer})[0], expected)
+        finally:
+            explicit.stop()
+        self.backend.start()
+        self.assertEqual(self.backend.token(), token)
+        self.assertNotIn(token, " ".join(self.backend.notes))
+        self.assertIn(path, " ".join(self.backend.notes))
+
+
+class HostTest(BackendTestCase):
+    options = ("--test-mode", "--allow-host", "Shop.LAN", "--allow-host", "192.168.7.7:8001")
+
+    def test_only_expected_host_names_are_served(self):
+        for host, expected in [("127.0.0.1:%d" % self.backend.port, 200), ("LocalHost:1", 200),
+                               ("[::1]:80", 200), ("SHOP.LAN:80", 200), ("192.168.7.7", 200),
+                               ("evil.example", 421), ("127.0.0.1.evil.example", 421),
+                               ("localhost:abc", 421), ("localhost:80:80", 421), ("[::2]", 421),
+                               ("", 421), ("192.168.7.8", 421), (None, 421)]:
+            with self.subTest(host=host):
+                self.assertEqual(self.backend.raw_get("/api/v1/games", host)[0], expected)
+        for path, start in (("/__test__/requests", b'{"code":421,'), ("/admin", b"this server")):
+            status, _, body = self.backend.raw_get(path, "evil.example")
+            self.assertEqual((status, body[:len(start)]), (421, start))
+        twice = b"".join(self.backend.raw(b"GET /api/v1/games HTTP/1.1\r\nHost: localhost\r\n"
+                                          b"Host: evil.example\r\n\r\n"))
+        self.assertTrue(twice.startswith(b"HTTP/1.1 421"), twice[:40])
+
+    def test_wildcard_address_is_not_a_host_name(self):
+        wildcard = Backend(os.path.join(self.tmp.name, "wildcard.db"), "--host", "0.0.0.0")
+        wildcard.start()
+        try:
+            self.assertTrue(wildcard.notes[-1].startswith("bound to every interface"))
+            self.assertEqual(wildcard.raw_get("/api/v1/games", "0.0.0.0")[0], 421)
+            self.assertEqual(wildcard.raw_get("/api/v1/games", "localhost")[0], 200)
+        finally:
+            wildcard.stop()
+
+
+class RateLimitTest(BackendTestCase):
+    options = ("--intent-rate", "3/4")
+
+    def test_order_flood_from_one_machine_is_slowed_down(self):
+        flood = {"machine_code": "M1", "game_name": "g", "channel_code": "1", "apply_discount": False}
+        for _ in range(3):
+            self.intent("M1")
+        code, headers, data = self.backend.request("POST", "/api/v1/pay_intent", flood)
+        self.assertEqual((code, json.loads(data)["code"], headers["Retry-After"]), (429, 429, "1"))
+        self.intent("M2")           # other machines keep their own budget
+        time.sleep(0.3)             # four per second: one more by now
+        self.intent("M1")
+        self.assertEqual(self.backend.request("POST", "/api/v1/pay_intent", flood)[0], 429)
+
+
+class SettleTest(unittest.TestCase):
+
+    def test_settling_reads_only_due_pending_orders_through_an_index(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            path = os.path.join(tmp, "store.db")
+            store.Store(path).close()
+            conn = sqlite3.connect(path)
+            for query in (store.DUE_FOR_AUTO_PAY, store.DUE_FOR_EXPIRY):
+                plan = " ".join(r[3] for r in conn.execute("EXPLAIN QUERY PLAN " + query, (0,)))
+                self.assertIn("USING INDEX", plan)
+                self.assertNotIn("SCAN", plan)
+            conn.close()
+
+
 class TestModeTest(BackendTestCase):
     options = ("--test-mode",)
 
@@ -373,7 +580,7 @@ class TestModeTest(BackendTestCase):
             with self.subTest(reply=reply):
                 self.script("/api/v1/games", reply)
                 started = time.monotonic()
-                pieces = self.backend.raw(b"GET /api/v1/games HTTP/1.1\r\nHost: x\r\n\r\n")
+                pieces = self.backend.raw(b"GET /api/v1/games HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n")
                 self.assertGreaterEqual(time.monotonic() - started, 0.15)
                 whole = b"".join(pieces)
                 head, _, received = whole.partition(b"\r\n\r\n")
@@ -388,7 +595,7 @@ class TestModeTest(BackendTestCase):
     def test_drop_and_delay(self):
         self.script("login", {"drop": True, "delay_ms": 200})
         started = time.monotonic()
-        self.assertEqual(self.backend.raw(b"POST /api/v1/login HTTP/1.1\r\nHost: x\r\n"
+        self.assertEqual(self.backend.raw(b"POST /api/v1/login HTTP/1.1\r\nHost: 127.0.0.1\r\n"
                                           b"Content-Length: 2\r\n\r\n{}"), [])
         self.assertGreaterEqual(time.monotonic() - started, 0.2)
         status, reply = self.backend.api("POST", "login", b"{}")
@@ -404,11 +611,76 @@ class TestModeTest(BackendTestCase):
                     {"endpoint": "games", "replies": [{"status": "500"}]},
                     {"endpoint": "games", "replies": [{"body_b64": "***"}]},
                     {"endpoint": "games", "replies": [{"chunks": [[0, 1]]}]},
-                    {"endpoint": "games", "replies": [{"headers": {"X": "a\r\nb"}}]}):
+                    {"endpoint": "games", "replies": [{"headers": {"X": "a\r\nb"}}]},
+                    {"endpoint": "games", "replies": [{"delay_ms": 1e9}]},
+                    {"endpoint": "games", "replies": [{"endless": "yes"}]},
+                    {"endpoint": "games", "replies": [{"filler": "x"}]},
+                    {"endpoint": "games", "replies": [{"endless": True, "filler": ""}]},
+                    {"endpoint": "games", "replies": [{"omit_headers": "Content-Length"}]},
+                    {"endpoint": "games", "replies": [{"close_after": -1}]}):
             with self.subTest(script=bad):
                 status, reply = self.backend.api("POST", "script", bad, prefix="/__test__/")
                 self.assertEqual((status, reply["code"]), (400, 400))
         self.assertIn("games", self.backend.data("GET", "games"))
+
+    def test_endless_and_trickling_replies_end_with_their_client(self):
+        for path, reply, wanted in (
+                ("/endless", {"endless": True}, 1 << 20),
+                ("/trickle", {"body": "abcdef", "chunk_sizes": [1] * 5, "chunk_delay_ms": 2000}, 1)):
+            self.script(path, reply)
+            with socket.create_connection(("127.0.0.1", self.backend.port), timeout=5) as s:
+                s.sendall(b"GET %s HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n" % path.encode())
+                received = b""
+                while len(received.partition(b"\r\n\r\n")[2]) < wanted:
+                    received += s.recv(1 << 16)
+            # Logged as the serving thread ends: within a second, well inside the trickle's pause.
+            self.assertTrue(self.backend.wait_log(
+                r'"GET %s HTTP/1.1" 200 \d+ .*client gone$' % path, 1), path)
+
+    def test_cut_replies(self):
+        every = {"Server", "Date", "Content-Type", "Connection"}
+        ten = "0123456789"
+        # (reply, headers besides Content-Length, Content-Length or None, body received)
+        for reply, names, length, body in [
+                ({"body": ten, "close_after": 4}, every, "10", b"0123"),
+                ({"body": ten, "close_after": 4, "omit_headers": ["content-LENGTH"]}, every, None,
+                 b"0123"),
+                ({"body": ten, "omit_headers": ["Content-Length", "Date", "Server", "Content-Type"]},
+                 {"Connection"}, None, ten.encode()),
+                ({"body": "{}", "close_after": 0}, every, "2", b""),
+                ({"endless": True, "close_after": 100000}, every, None, b"A" * 100000),
+                ({"endless": True, "body": "{", "filler": "[", "close_after": 5,
+                  "headers": {"Content-Length": "3"}}, every, "3", b"{[[[[")]:
+            with self.subTest(reply=reply):
+                self.script("/cut", reply)
+                status, head, received = self.backend.raw_get("/cut")
+                headers = dict(line.split(": ", 1) for line in head.split("\r\n")[1:])
+                self.assertEqual((status, received), (200, body))
+                self.assertEqual(headers.pop("Content-Length", None), length)
+                self.assertEqual(set(headers), names)
+
+    def test_redirect_loop(self):
+        url = "http://127.0.0.1:%d/api/v1/games" % self.backend.port
+        self.script("games", *[{"status": 302, "headers": {"Location": url}}] * 5)
+        opener = urllib.request.build_opener(urllib.request.ProxyHandler({}))
+        with self.assertRaises(urllib.error.HTTPError) as caught:
+            opener.open(url, timeout=5)     # follows four redirects, then calls it a loop
+        caught.exception.close()
+        self.assertIn("infinite loop", caught.exception.msg)
+        self.assertEqual([r["target"] for r in self.logged()], ["/api/v1/games"] * 5)
+
+    def test_order_status_shortcut(self):
+        order_no = self.backend.data("POST", "pay_intent", {
+            "machine_code": "M", "game_name": "g", "channel_code": "1",
+            "apply_discount": False})["pay_order_no"]
+        for status, stored in (("paid", "success"), ("refunded", "refunded")):
+            self.assertEqual(self.backend.data("POST", "orders/%s/%s" % (order_no, status),
+                                               prefix="/__test__/"),
+                             {"order_no": order_no, "status": stored})
+        self.assertEqual(self.backend.data("GET", "orders/latest?machine_code=M")[0]["status"],
+                         "refunded")
+        self.assertEqual(self.backend.api("POST", "orders/OD0000NOPE/paid", prefix="/__test__/")[0],
+                         404)
 
     def test_request_log_records_everything_but_itself(self):
         body = '{"exe_name":"奥凡.exe","machine_code":"M"}'.encode("utf-8")
