@@ -41,8 +41,19 @@ void CMainWnd::PaintClient(HDC dc) {
     } else {
         DrawBackground(dc);
         DrawTitleBar(dc);
+        switch (m_nPage) {
+            case PAGE_PURCHASE: DrawPurchasePage(dc); break;
+            case PAGE_ORDERS: DrawOrdersPage(dc); break;
+            case PAGE_SUPPORT: DrawSupportPage(dc); break;
+            case PAGE_REDEEM: DrawRedeemPage(dc); break;
+            case PAGE_LOGIN: DrawLoginPage(dc); break;
+            default: break;
+        }
     }
+    // Popups in paint order: each one covers what came before.
+    if (m_bShowCouponPopup) DrawCouponPopup(dc);
     if (m_bShowUserMenu) DrawUserMenu(dc);
+    if (m_bShowOrderDetail) DrawOrderDetailDialog(dc);
 }
 
 void CMainWnd::DrawHomeLayer(HDC dc) {

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "draw/gdiplus.h"
 #include "util/handles.h"
 
@@ -56,6 +58,15 @@ constexpr UINT kTextRight = DT_SINGLELINE | DT_VCENTER | DT_RIGHT;
 // makes a pill.
 void AddRoundRect(Gdiplus::GraphicsPath& path, int x, int y, int w, int h, int r);
 
+// A rounded figure over rc: filled, then outlined with a 1-pixel pen.
+void DrawRoundPanel(Gdiplus::Graphics& g, const RECT& rc, int radius, PaletteColor fill, PaletteColor border);
+// A rounded figure over rc, filled only.
+void FillRoundRect(Gdiplus::Graphics& g, const RECT& rc, int radius, PaletteColor fill);
+
+// The close mark of the dialogs: two crossing lines through (cx, cy) reaching
+// dx and dy from the centre, pen (180,180,180) of width 2 with round caps.
+void DrawCloseCross(Gdiplus::Graphics& g, int cx, int cy, int dx, int dy);
+
 // AlphaBlends the whole premultiplied 32-bit bitmap into the destination
 // rectangle, stretched. A null bitmap draws nothing.
 void BlitBitmap(HDC dc, HBITMAP bitmap, int x, int y, int w, int h);
@@ -78,3 +89,38 @@ private:
     GdiObject<HFONT> m_font;
     ScopedSelect m_select;
 };
+
+// A page panel (purchase, orders and support pages): filled (25,25,25) and
+// outlined 120/(120,120,120). Same pixels as DrawRoundPanel, much faster.
+void DrawPagePanel(HDC dc, Gdiplus::Graphics& g, const RECT& rc, int radius);
+
+// The grey "首页" button of the orders and support pages, labelled in the
+// DC's current font.
+void DrawHomeButton(HDC dc, Gdiplus::Graphics& g, const RECT& rc, int radius);
+
+// Text rules of the orders table, kept free of drawing so they can be checked
+// without a window.
+
+// A game name cut to its first 12 UTF-16 units plus "..." when longer.
+std::wstring ShortGameName(const std::wstring& name);
+// A member has nothing left to pay, so for level "vip" a "待支付" order reads
+// "已失效"; every other status is shown as stored.
+std::wstring DisplayedOrderStatus(const std::wstring& statusText, const std::wstring& level);
+// Index of the first order on a page; a page outside the list shows the first.
+int FirstOrderOfPage(int page, int perPage, int orderCount);
+// The pager's "第%d/%d页", never fewer than one page.
+std::wstring OrderPageInfo(int page, int perPage, int orderCount);
+
+// Width in pixels of a line of text in the DC's current font.
+int TextWidth(HDC dc, const wchar_t* text);
+
+// The 1-pixel anti-aliased outline of the rounded figure over rc, for
+// translucent colours. Under Wine's GDI+ such a stroke costs as much as
+// blending the figure's whole bounding box, so it is stroked into small copies
+// of the DC's pixels along the edges and copied back: the same pixels for a
+// fraction of the work.
+void DrawRoundOutline(HDC dc, const RECT& rc, int radius, PaletteColor colour);
+
+// The purchase page's countdown "00:MM:SS": the hours stay 00 and the minutes
+// are not reduced modulo 60, so 3900 seconds read 00:65:00.
+std::wstring CountdownText(int seconds);

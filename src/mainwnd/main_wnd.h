@@ -127,6 +127,18 @@ public:
     void DrawHomeControls(HDC dc);
     void DrawInstallButton(HDC dc, Gdiplus::Graphics& g);
     void DrawUserMenu(HDC dc);
+    // Purchase page: offer, prices, countdown, QR area and the result card.
+    void DrawPurchasePage(HDC dc);
+    void DrawPayQRCode(HDC dc, int x, int y, int size);
+    void DrawPayStatusOverlay(HDC dc);
+    // Orders table with its pager, and the order-detail dialog.
+    void DrawOrdersPage(HDC dc);
+    void DrawOrderDetailDialog(HDC dc);
+    void DrawSupportPage(HDC dc);
+    // The login and redemption cards and the coupon popup.
+    void DrawLoginPage(HDC dc);
+    void DrawRedeemPage(HDC dc);
+    void DrawCouponPopup(HDC dc);
     // Background, title bar and home panel: the part of the home page that no
     // click or hover changes, copied from m_homeLayerCache.
     void DrawHomeLayer(HDC dc);
