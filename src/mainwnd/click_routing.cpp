@@ -3,6 +3,7 @@
 // the small window operations that the title-bar buttons call.
 #include <algorithm>
 
+#include "draw/toolkit.h"
 #include "mainwnd/hit_geometry.h"
 #include "mainwnd/main_wnd.h"
 
@@ -60,6 +61,7 @@ bool PurchaseSelectorStep(ClickContext& c) {
         if (row >= 0 && row < n) {
             w.m_nSelectedVersion = row;
             w.m_bDropListOpen = false;
+            w.StartResumeWorker();
             w.Repaint();
         }
         return true;
@@ -67,12 +69,6 @@ bool PurchaseSelectorStep(ClickContext& c) {
     w.m_bDropListOpen = false;
     w.Repaint();
     return false;
-}
-
-// The status text as the orders page shows it: a member has nothing to pay.
-std::wstring DisplayedStatus(const CMainWnd& w, const OrderInfo& order) {
-    if (w.m_strLevel == L"vip" && order.status_text == L"待支付") return L"已失效";
-    return order.status_text;
 }
 
 bool OrdersTableStep(ClickContext& c) {
@@ -103,13 +99,15 @@ bool OrdersTableStep(ClickContext& c) {
             break;
         }
         if (c.In(OrderStatusCell(t, r, c.s))) {
-            const std::wstring status = DisplayedStatus(w, w.m_aOrders[i]);
+            // As the page shows it: a member has nothing left to pay.
+            const std::wstring status = DisplayedOrderStatus(w.m_aOrders[i].status_text, w.m_strLevel);
             if (status == L"已完成") {
                 w.m_nSelectedOrder = i;
                 w.m_bShowOrderDetail = true;
                 w.Repaint();
-            } else if (status != L"支付失败" && status != L"已失效" && status != L"已退款" &&
-                       status != L"待支付") {
+            } else if (status == L"待支付") {
+                w.ResumeOrPayOrder(i);
+            } else if (status != L"支付失败" && status != L"已失效" && status != L"已退款") {
                 w.Repaint();
             }
             break;
@@ -146,7 +144,11 @@ bool CouponPopupStep(ClickContext& c) {
     CMainWnd& w = c.w;
     if (!w.m_bShowCouponPopup) return false;
     const CouponPopup p = CouponPopupGeometry(c.clientW, c.clientH, c.s);
-    if (c.In(p.closeMark) || c.In(p.cancel)) w.QuitApp();
+    if (c.In(p.closeMark) || c.In(p.cancel)) {
+        w.QuitApp();
+    } else if (c.In(p.confirm)) {
+        w.StartCouponPurchase();
+    }
     return true;
 }
 
@@ -161,6 +163,7 @@ bool HomeButtonStep(ClickContext& c) {
     w.m_bLoginSubmitted = false;
     w.m_bDropListOpen = false;
     w.m_nFocusField = 0;
+    w.StopPayPolling();
     w.StopWindowTimer(w.m_uCountdownTimer);
     w.StopWindowTimer(w.m_uSpinnerTimer);
     w.m_bVipDownload = false;
@@ -179,6 +182,8 @@ bool RedeemPopupStep(ClickContext& c) {
         w.m_bRedeemSubmitted = false;
         w.m_strRedeemCode.clear();
         w.m_nFocusField = 0;
+        // The purchase page may have moved the selector; home gets its own back.
+        w.UpdateLayout();
         w.Repaint();
         return true;
     }
@@ -207,6 +212,7 @@ bool LoginPopupStep(ClickContext& c) {
         w.m_strAccount.clear();
         w.m_strPassword.clear();
         w.m_nFocusField = 0;
+        w.UpdateLayout();
         w.Repaint();
         return true;
     }
@@ -250,13 +256,6 @@ bool OpenVersionListStep(ClickContext& c) {
     return true;
 }
 
-// Closes the handle of a worker of the given kind without waiting for it.
-void ForgetWorker(HANDLE& thread) {
-    if (!thread) return;
-    CloseHandle(thread);
-    thread = nullptr;
-}
-
 void WindowTargetsStep(ClickContext& c) {
     CMainWnd& w = c.w;
     if (c.In(w.m_rcCloseBtn)) {
@@ -266,13 +265,15 @@ void WindowTargetsStep(ClickContext& c) {
     } else if (c.In(w.m_rcMenuBtn)) {
         w.ToggleUserMenu();
     } else if (c.In(w.m_rcOrdersBtn)) {
-        ForgetWorker(w.m_hOrdersThread);
+        w.StartOrdersWorker();
         w.m_nPage = PAGE_ORDERS;
         w.Repaint();
     } else if (c.In(w.m_rcSupportBtn)) {
-        ForgetWorker(w.m_hSupportThread);
+        w.StartSupportWorker();
         w.m_nPage = PAGE_SUPPORT;
         w.Repaint();
+    } else if (c.In(w.m_rcInstallBtn)) {
+        w.StartPurchase();
     } else if (c.In(w.m_rcVersionCombo)) {
         w.m_bDropListOpen = !w.m_bDropListOpen;
         const RECT area = VersionListArea(w.m_rcVersionCombo, c.VersionCount(), c.s);
@@ -326,6 +327,7 @@ void CMainWnd::OnMouseMove(POINT pt) {
 }
 
 void CMainWnd::OnCloseButton() {
+    StopPayPolling();
     if (m_strLevel != L"vip" && !m_bShowCouponPopup) {
         m_bShowCouponPopup = true;
         Repaint();

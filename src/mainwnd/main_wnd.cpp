@@ -68,8 +68,7 @@ CMainWnd::CMainWnd() {
     m_nOrdersPerPage = 6;
     m_hPayIntentThread = nullptr;
     m_hPayPollThread = nullptr;
-    m_bStopPolling = false;
-    InitializeCriticalSection(&m_csPay);
+    m_results = std::make_shared<ResultQueue>();
     m_hOrdersThread = nullptr;
     m_hSupportThread = nullptr;
     m_hPayWorkerThread = nullptr;
@@ -77,7 +76,7 @@ CMainWnd::CMainWnd() {
 
 CMainWnd::~CMainWnd() {
     if (m_hPayPollThread) {
-        m_bStopPolling = true;
+        if (m_pollControl) m_pollControl->Stop();
         JoinAndClose(m_hPayPollThread, 2000);
     }
     JoinAndClose(m_hPayIntentThread, 1000);
@@ -85,7 +84,9 @@ CMainWnd::~CMainWnd() {
     JoinAndClose(m_hSupportThread, 1000);
     JoinAndClose(m_hPayWorkerThread, 1000);
 
-    DeleteCriticalSection(&m_csPay);
+    // A worker still running from here on delivers into a closed queue: its
+    // result is freed there and nothing reaches this object any more.
+    if (m_results) m_results->Close();
 
     for (HBITMAP* bmp : {&m_hbmpBackground, &m_hbmpLogo, &m_hbmpPayIcon, &m_hbmpSupport}) {
         if (*bmp) DeleteObject(*bmp);
@@ -122,6 +123,7 @@ void CMainWnd::InitWindow() {
     AutoLogin();
     FetchGames();
     FetchProducts();
+    StartSupportWorker();
 
     wchar_t line[160];
     swprintf(line, 160, L"Logo区域: left=%d, top=%d, right=%d, bottom=%d", static_cast<int>(m_rcLogo.left),
@@ -137,6 +139,10 @@ void CMainWnd::CreateAndLayoutWindow() {
     }
 
     Create(nullptr, kWindowTitle, WS_POPUP | WS_VISIBLE, 0, 0, 0, ScaleX(1200), ScaleY(720));
+    if (m_hWnd && m_results) {
+        const HWND wnd = m_hWnd;
+        m_results->Open([wnd](unsigned message) { return PostMessageW(wnd, message, 0, 0) != FALSE; });
+    }
 
     const HINSTANCE module = GetModuleHandleW(nullptr);
     m_hIcon = LoadIconW(module, MAKEINTRESOURCEW(IDI_APP_ICON));

@@ -4,10 +4,14 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "duilib/window_wnd.h"
+#include "mainwnd/worker_results.h"
+#include "store/image_bytes.h"
+#include "store/orders.h"
 #include "store/records.h"
 #include "util/handles.h"
 
@@ -85,6 +89,44 @@ public:
     double CouponPrice() const;
     // The price to pay as "%.2f".
     std::wstring FormatPrice() const;
+
+    // ---- payment (worker halves in store/pay_workers.cpp) ----
+    void StartPurchase();
+    void StartCouponPurchase();
+    void StartPayIntentWorker();
+    void StartResumeWorker();
+    void StartPayPolling();
+    void StopPayPolling();
+    // The backend's status word for an order, or "error"; blocks this thread.
+    std::wstring QueryPayStatus(const std::wstring& orderNo) const;
+    // Window-thread halves of the payment workers' results.
+    void ApplyPayIntent(const std::string& data);
+    void FinishPayIntent(bool haveOrder, FetchedImage qr);
+    void ApplyResumeQr(WorkerTicket ticket, const std::wstring& orderNo, FetchedImage qr);
+    void ApplyResumePaid(WorkerTicket ticket);
+    void ApplyPollStatus(WorkerTicket ticket, const std::wstring& status, OrdersFetch orders);
+    // Only a QR reply that arrived replaces the old picture.
+    void ReplacePayQr(FetchedImage qr);
+    void DeletePayQr();
+    // Every write of the order in progress goes through here, so a running
+    // poller follows it.
+    void SetPayOrderNo(const std::wstring& orderNo);
+    // Applies every result the workers have handed over, oldest first.
+    void ApplyWorkerResults();
+
+    // ---- orders ----
+    // GET the orders on the window thread and apply them.
+    void FetchOrders();
+    void ApplyOrders(OrdersFetch fetch);
+    void StartOrdersWorker();
+    void ApplyOrdersLoaded(WorkerTicket ticket, OrdersFetch fetch);
+    // A pending order's status cell: pay it, or show it when it was paid meanwhile.
+    void ResumeOrPayOrder(int index);
+
+    // ---- download link and customer service ----
+    void FetchGameDownload();
+    void StartSupportWorker();
+    void ApplySupportImage(WorkerTicket ticket, FetchedImage image);
 
     // ---- identity and shortcut ----
     // Puts "奥凡安装助手.lnk" to this executable on the desktop unless a file
@@ -241,12 +283,23 @@ public:
     uint32_t m_nMachineId = 0;
     std::wstring m_strQhclickid;
 
-    // Threads and lock
+    // Threads and the hand-over. Workers never touch the fields above: they
+    // deliver results into m_results (guarded by its critical section) and
+    // the window thread applies them. The queue is shared with the workers
+    // so one that outlives the window's waits never touches freed state.
     HANDLE m_hPayIntentThread = nullptr;
     HANDLE m_hPayPollThread = nullptr;
-    bool m_bStopPolling = false;
-    CRITICAL_SECTION m_csPay = {};
+    std::shared_ptr<PayPollControl> m_pollControl;  // the running poller's stop flag
+    std::shared_ptr<ResultQueue> m_results;
     HANDLE m_hOrdersThread = nullptr;
     HANDLE m_hSupportThread = nullptr;
     HANDLE m_hPayWorkerThread = nullptr;
+    // The latest start of each worker kind; older results are stale.
+    struct Tickets {
+        WorkerTicket intent = 0;
+        WorkerTicket resume = 0;
+        WorkerTicket poll = 0;
+        WorkerTicket orders = 0;
+        WorkerTicket support = 0;
+    } m_tickets;
 };

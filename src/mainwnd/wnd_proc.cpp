@@ -8,13 +8,6 @@
 
 namespace {
 
-// Closes the handle of a worker that has reported its result.
-void CloseWorkerHandle(HANDLE& thread) {
-    if (!thread) return;
-    CloseHandle(thread);
-    thread = nullptr;
-}
-
 POINT ClientPoint(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
 }  // namespace
@@ -63,21 +56,14 @@ LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case WM_PAYMENT_UPDATE:
-            Repaint();
-            return 0;
         case WM_ORDERS_LOADED:
-            Repaint();
-            // A null handle tells the orders page that loading is over.
-            CloseWorkerHandle(m_hOrdersThread);
-            return 0;
         case WM_SUPPORT_LOADED:
-            Repaint();
-            CloseWorkerHandle(m_hSupportThread);
-            return 0;
         case WM_PAY_QR_READY:
-            StopWindowTimer(m_uSpinnerTimer);
+            // Each report carries nothing itself: the workers' results wait in
+            // the hand-over queue, and every report applies all that arrived
+            // (closing the reporting worker's handle is part of its result).
+            ApplyWorkerResults();
             Repaint();
-            CloseWorkerHandle(m_hPayWorkerThread);
             return 0;
         default:
             break;
@@ -107,6 +93,7 @@ void CMainWnd::OnTimer(UINT_PTR id) {
             m_bCountdownActive = false;
             m_nPayState = PAY_STATE_NONE;
             m_nSelectedOrder = -1;
+            FetchOrders();
             for (size_t i = 0; i < m_aOrders.size(); ++i) {
                 if (m_aOrders[i].order_no == m_strPayOrderNo) {
                     m_nSelectedOrder = static_cast<int>(i);

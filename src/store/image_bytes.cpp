@@ -1,4 +1,5 @@
-// Decoding of image bytes through a global-memory stream and GDI+.
+// Decoding of image bytes through a global-memory stream and GDI+, image
+// fetches, and the GDI+ sessions that decoding workers hold.
 #include "store/image_bytes.h"
 
 #include "draw/gdiplus.h"
@@ -6,9 +7,13 @@
 #include <cstring>
 #include <memory>
 
+#include "store/image_header.h"
 #include "util/handles.h"
 
 HBITMAP LoadImageBytes(const std::string& bytes) {
+    // Refused before any decoder sees it: something that is not an image of
+    // a known kind, or one that would need gigabytes once decoded.
+    if (!IsImageWorthDecoding(bytes)) return nullptr;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
     if (!block) return nullptr;
     void* dest = GlobalLock(block);
@@ -32,4 +37,22 @@ HBITMAP LoadImageBytes(const std::string& bytes) {
         if (bitmap->GetHBITMAP(Gdiplus::Color(0, 0, 0, 0), &result) != Gdiplus::Ok) result = nullptr;
     }
     return result;
+}
+
+FetchedImage FetchImage(const std::wstring& url, TargetLimit limit) {
+    FetchedImage image;
+    std::string reply;
+    if (!HttpRequest(url, L"GET", std::string(), reply, nullptr, limit) || reply.empty()) return image;
+    image.replied = true;
+    image.bitmap.reset(LoadImageBytes(reply));
+    return image;
+}
+
+GdiplusSession::GdiplusSession() {
+    Gdiplus::GdiplusStartupInput input;
+    m_started = Gdiplus::GdiplusStartup(&m_token, &input, nullptr) == Gdiplus::Ok;
+}
+
+GdiplusSession::~GdiplusSession() {
+    if (m_started) Gdiplus::GdiplusShutdown(m_token);
 }

@@ -141,14 +141,17 @@ private:
     T* m_p = nullptr;
 };
 
-// Holds a critical section for one scope.
-class ScopedLock {
+// A critical section that owns its initialisation; lock() and unlock() make
+// it usable with the standard lock guards.
+class CriticalSection {
 public:
-    explicit ScopedLock(CRITICAL_SECTION& cs) : m_cs(cs) { EnterCriticalSection(&m_cs); }
-    ScopedLock(const ScopedLock&) = delete;
-    ScopedLock& operator=(const ScopedLock&) = delete;
-    ~ScopedLock() { LeaveCriticalSection(&m_cs); }
+    CriticalSection() { InitializeCriticalSection(&m_cs); }
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+    ~CriticalSection() { DeleteCriticalSection(&m_cs); }
+    void lock() { EnterCriticalSection(&m_cs); }
+    void unlock() { LeaveCriticalSection(&m_cs); }
 
 private:
-    CRITICAL_SECTION& m_cs;
+    CRITICAL_SECTION m_cs;
 };

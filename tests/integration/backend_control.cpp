@@ -4,6 +4,7 @@
 
 #include <winhttp.h>
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "config/config.h"
@@ -118,8 +119,38 @@ std::vector<Received> Requests() {
     return out;
 }
 
+bool SetOrderStatus(const std::wstring& orderNo, const std::string& status) {
+    std::string reply;
+    return Control(L"POST", L"/__test__/orders/" + orderNo + L"/" + Utf8ToWide(status), "{}", reply) &&
+           reply.find("\"code\":0") != std::string::npos;
+}
+
+int CountRequests(const std::string& targetPrefix) {
+    int count = 0;
+    for (const Received& r : Requests()) {
+        if (r.target.compare(0, targetPrefix.size(), targetPrefix) == 0) ++count;
+    }
+    return count;
+}
+
 std::string BodyReply(const std::string& text, int status, const std::string& extra) {
     return "{\"status\":" + std::to_string(status) + ",\"body\":\"" + Escape(text) + "\"" +
+           (extra.empty() ? "" : "," + extra) + "}";
+}
+
+std::string BytesReply(const std::string& bytes, int status, const std::string& extra) {
+    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string b64;
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        uint32_t v = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 2]);
+        b64 += kAlphabet[v >> 18 & 63];
+        b64 += kAlphabet[v >> 12 & 63];
+        b64 += i + 1 < bytes.size() ? kAlphabet[v >> 6 & 63] : '=';
+        b64 += i + 2 < bytes.size() ? kAlphabet[v & 63] : '=';
+    }
+    return "{\"status\":" + std::to_string(status) + ",\"body_b64\":\"" + b64 + "\"" +
            (extra.empty() ? "" : "," + extra) + "}";
 }
 

@@ -30,8 +30,17 @@ bool Script(const std::string& endpoint, const std::string& repliesJson);
 // Every request received since the last reset, in order.
 std::vector<Received> Requests();
 
+// Sets an order's status at the backend directly, as the operator would.
+bool SetOrderStatus(const std::wstring& orderNo, const std::string& status);
+
+// Requests received since the last reset whose target starts with prefix.
+int CountRequests(const std::string& targetPrefix);
+
 // A reply script entry whose body is the given text, JSON-escaped.
 std::string BodyReply(const std::string& text, int status = 200, const std::string& extra = "");
+
+// A reply script entry carrying raw bytes (sent base64-encoded to the backend).
+std::string BytesReply(const std::string& bytes, int status = 200, const std::string& extra = "");
 
 // Points the client's configuration file at base (as "api_base").
 void WriteClientConfig(const std::wstring& base);

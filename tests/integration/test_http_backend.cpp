@@ -13,18 +13,6 @@
 
 namespace {
 
-class GdiplusSession {
-public:
-    GdiplusSession() {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&m_token, &input, nullptr);
-    }
-    ~GdiplusSession() { Gdiplus::GdiplusShutdown(m_token); }
-
-private:
-    ULONG_PTR m_token = 0;
-};
-
 std::string Get(const std::wstring& url, bool& ok, DWORD* status = nullptr) {
     std::string reply = "untouched";
     ok = HttpRequest(url, L"GET", std::string(), reply, status);

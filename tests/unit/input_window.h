@@ -28,6 +28,7 @@ protected:
     void TearDown() override {
         if (!wnd) return;
         // Handles the tests made up are theirs to close; never wait on them.
+        // Real workers left running then find the window gone, which is safe.
         for (HANDLE* h : {&wnd->m_hOrdersThread, &wnd->m_hSupportThread, &wnd->m_hPayWorkerThread}) {
             if (*h) CloseHandle(*h);
             *h = nullptr;
@@ -63,6 +64,18 @@ protected:
             o.download_url = L"https://dl.example/" + std::to_wstring(i);
             wnd->m_aOrders.push_back(o);
         }
+    }
+
+    // Dispatches messages until done() holds or ms pass; true when it held.
+    template <class Done>
+    bool PumpUntil(Done done, DWORD ms) {
+        const ULONGLONG end = GetTickCount64() + ms;
+        while (!done()) {
+            if (GetTickCount64() > end) return false;
+            testing_support::PumpMessages();
+            Sleep(5);
+        }
+        return true;
     }
 
     void AddVersions(int count) {

@@ -4,7 +4,6 @@
 
 using input_testing::ClipboardText;
 using input_testing::FakeWorkerHandle;
-using input_testing::HandleIsOpen;
 using input_testing::InputWindowTest;
 using input_testing::SetClipboardText;
 
@@ -272,7 +271,7 @@ TEST_F(InputCouponPopup, NonMemberGetsThePopupWhichIsModal) {
     ASSERT_TRUE(wnd->m_bShowCouponPopup);
     EXPECT_FALSE(TakeQuit());
 
-    for (POINT p : {kCloseBtn, kMenuBtn, kOrdersBtn, POINT{600, 300}, POINT{700, 460}, POINT{804, 215}}) {
+    for (POINT p : {kCloseBtn, kMenuBtn, kOrdersBtn, POINT{600, 300}, POINT{639, 460}, POINT{804, 215}}) {
         Click(p.x, p.y);
         EXPECT_FALSE(TakeQuit()) << p.x << "," << p.y;
     }
@@ -287,6 +286,36 @@ TEST_F(InputCouponPopup, NonMemberGetsThePopupWhichIsModal) {
     Click(559, 479);
     EXPECT_TRUE(TakeQuit(&code));
     EXPECT_EQ(code, 0u);
+}
+
+TEST_F(InputCouponPopup, ConfirmStartsTheDiscountedPurchaseAndCloseShowsItAgain) {
+    AddVersions(2);
+    wnd->m_strPayOrderNo = L"OLD-1";
+    wnd->m_nCountdownSeconds = 17;
+    Click(kCloseBtn.x, kCloseBtn.y);
+    ASSERT_TRUE(wnd->m_bShowCouponPopup);
+    Click(700, 460);
+    EXPECT_FALSE(wnd->m_bShowCouponPopup);
+    EXPECT_FALSE(TakeQuit());
+    EXPECT_TRUE(wnd->m_bCouponAccepted);
+    EXPECT_DOUBLE_EQ(wnd->m_dCouponPrice, 19.0) << "39.00 less the built-in 20.00 coupon";
+    EXPECT_EQ(wnd->m_nPage, PAGE_PURCHASE);
+    EXPECT_TRUE(wnd->m_bCountdownActive);
+    EXPECT_EQ(wnd->m_nCountdownSeconds, 300);
+    EXPECT_TRUE(wnd->m_strPayOrderNo.empty());
+    EXPECT_NE(wnd->m_uCountdownTimer, 0u);
+    EXPECT_NE(wnd->m_uSpinnerTimer, 0u);
+    EXPECT_NE(wnd->m_hPayIntentThread, nullptr);
+
+    // Without a backend the intent fails: no order, so the spinner stops and
+    // no poller starts; the countdown goes on.
+    ASSERT_TRUE(PumpUntil([&] { return wnd->m_uSpinnerTimer == 0; }, 5000));
+    EXPECT_EQ(wnd->m_hPayPollThread, nullptr);
+    EXPECT_NE(wnd->m_uCountdownTimer, 0u);
+
+    Click(kCloseBtn.x, kCloseBtn.y);
+    EXPECT_TRUE(wnd->m_bShowCouponPopup) << "accepting once does not stop the offer";
+    EXPECT_EQ(wnd->m_nTimerThreadViolations, 0L);
 }
 
 TEST_F(InputCouponPopup, MemberQuitsAtOnce) {
@@ -437,24 +466,42 @@ TEST_F(InputVersionList, EmptyListOpensAndClosesAgain) {
 
 using InputWindowTargets = InputWindowTest;
 
-TEST_F(InputWindowTargets, OrdersAndSupportButtonsDropTheOldWorkerHandle) {
-    HANDLE old = FakeWorkerHandle();
-    wnd->m_hOrdersThread = old;
-    Click(kOrdersBtn.x, kOrdersBtn.y);
-    EXPECT_EQ(wnd->m_nPage, PAGE_ORDERS);
-    EXPECT_EQ(wnd->m_hOrdersThread, nullptr);
-    EXPECT_FALSE(HandleIsOpen(old));
-
-    old = FakeWorkerHandle();
-    wnd->m_hSupportThread = old;
-    Click(kSupportBtn.x, kSupportBtn.y);
-    EXPECT_EQ(wnd->m_nPage, PAGE_SUPPORT);
-    EXPECT_EQ(wnd->m_hSupportThread, nullptr);
-    EXPECT_FALSE(HandleIsOpen(old));
-
+TEST_F(InputWindowTargets, OrdersAndSupportButtonsStartTheirWorkers) {
+    struct Case {
+        POINT button;
+        HANDLE CMainWnd::*thread;
+        int page;
+    };
+    for (const Case& c : {Case{kOrdersBtn, &CMainWnd::m_hOrdersThread, PAGE_ORDERS},
+                          Case{kSupportBtn, &CMainWnd::m_hSupportThread, PAGE_SUPPORT}}) {
+        HANDLE old = FakeWorkerHandle();
+        wnd->*c.thread = old;
+        Click(c.button.x, c.button.y);
+        EXPECT_EQ(wnd->m_nPage, c.page);
+        // The old handle is dropped without waiting (the event is never
+        // signalled); its slot now holds a thread (the value may be reused).
+        ASSERT_NE(wnd->*c.thread, nullptr);
+        EXPECT_NE(GetThreadId(wnd->*c.thread), 0u);
+        // The worker reports (a failed fetch without a backend) and its handle goes.
+        EXPECT_TRUE(PumpUntil([&] { return wnd->*c.thread == nullptr; }, 5000)) << c.page;
+    }
     Click(899, 25);  // between title-bar buttons: the drag area
     EXPECT_EQ(wnd->m_nPage, PAGE_SUPPORT);
     Release(899, 25);
+}
+
+TEST_F(InputWindowTargets, InstallButtonStartsAPurchaseOnlyWithAValidVersion) {
+    Click(600, 460);  // install button {510,440,690,488} with no versions loaded
+    EXPECT_EQ(wnd->m_nPage, PAGE_HOME);
+    EXPECT_EQ(wnd->m_hPayIntentThread, nullptr);
+
+    AddVersions(1);
+    wnd->m_offer.countdown_minutes = 10;
+    Click(600, 460);
+    EXPECT_EQ(wnd->m_nPage, PAGE_PURCHASE);
+    EXPECT_EQ(wnd->m_nCountdownSeconds, 600);
+    EXPECT_NE(wnd->m_hPayIntentThread, nullptr);
+    EXPECT_FALSE(wnd->m_bCouponAccepted);
 }
 
 TEST_F(InputWindowTargets, MinimiseButton) {

@@ -304,34 +304,142 @@ TEST_F(InputClipboard, TwoCopiesKeepOneToastTimer) {
 
 using InputWorkerMessages = InputWindowTest;
 
-TEST_F(InputWorkerMessages, LoadedMessagesCloseTheWorkerHandles) {
-    HANDLE orders = FakeWorkerHandle();
-    HANDLE support = FakeWorkerHandle();
-    wnd->m_hOrdersThread = orders;
-    wnd->m_hSupportThread = support;
-    EXPECT_EQ(SendMessageW(hwnd, WM_ORDERS_LOADED, 0, 0), 0);
-    EXPECT_EQ(wnd->m_hOrdersThread, nullptr);
-    EXPECT_FALSE(HandleIsOpen(orders));
-    EXPECT_EQ(wnd->m_hSupportThread, support);
-    EXPECT_TRUE(HandleIsOpen(support));
-
-    EXPECT_EQ(SendMessageW(hwnd, WM_SUPPORT_LOADED, 0, 0), 0);
-    EXPECT_EQ(wnd->m_hSupportThread, nullptr);
-    EXPECT_FALSE(HandleIsOpen(support));
-
-    // A second report without a worker is harmless.
-    EXPECT_EQ(SendMessageW(hwnd, WM_ORDERS_LOADED, 0, 0), 0);
-    EXPECT_EQ(SendMessageW(hwnd, WM_PAYMENT_UPDATE, 0, 0), 0);
+// A parsed orders reply of n records.
+OrdersFetch Orders(int n) {
+    OrdersFetch fetch;
+    fetch.outcome = OrdersFetch::Outcome::Parsed;
+    for (int i = 0; i < n; ++i) {
+        OrderInfo order;
+        order.order_no = L"R-" + std::to_wstring(i);
+        fetch.orders.push_back(order);
+    }
+    return fetch;
 }
 
-TEST_F(InputWorkerMessages, QrReadyStopsTheSpinnerAndClosesTheResumeWorker) {
+FetchedImage Picture(int w, int h) {
+    FetchedImage image;
+    image.replied = true;
+    image.bitmap.reset(CreateBitmap(w, h, 1, 32, nullptr));
+    return image;
+}
+
+TEST_F(InputWorkerMessages, EveryReportAppliesWhatArrivedInOrder) {
+    // Results wait in the queue until a report message reaches the window.
+    std::vector<int> applied;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(wnd->m_results->Deliver(OnWindowThread([&applied, i](CMainWnd&) { applied.push_back(i); }),
+                                            i == 1 ? WM_ORDERS_LOADED : WM_PAYMENT_UPDATE));
+    }
+    EXPECT_TRUE(applied.empty());
+    testing_support::PumpMessages();
+    EXPECT_EQ(applied, (std::vector<int>{0, 1, 2}));
+    // A report with nothing pending is harmless.
+    for (UINT m : {WM_PAYMENT_UPDATE, WM_ORDERS_LOADED, WM_SUPPORT_LOADED, WM_PAY_QR_READY}) {
+        EXPECT_EQ(SendMessageW(hwnd, m, 0, 0), 0);
+    }
+}
+
+TEST_F(InputWorkerMessages, OnlyTheLatestWorkerOfAKindEndsItsLoadingState) {
+    HANDLE orders = FakeWorkerHandle();
+    wnd->m_hOrdersThread = orders;
+    wnd->m_tickets.orders = 5;
+    wnd->ApplyOrdersLoaded(4, Orders(2));
+    EXPECT_EQ(wnd->m_aOrders.size(), 2u) << "every reply replaces the list as it arrives";
+    EXPECT_EQ(wnd->m_hOrdersThread, orders);
+    wnd->m_nOrderPage = 3;
+    wnd->ApplyOrdersLoaded(5, Orders(7));
+    EXPECT_EQ(wnd->m_aOrders.size(), 7u);
+    EXPECT_EQ(wnd->m_nOrderPage, 0);
+    EXPECT_EQ(wnd->m_hOrdersThread, nullptr);
+    EXPECT_FALSE(HandleIsOpen(orders));
+
+    const int gdi = testing_support::CountGdiObjects();
+    HANDLE support = FakeWorkerHandle();
+    wnd->m_hSupportThread = support;
+    wnd->m_tickets.support = 2;
+    HBITMAP builtIn = wnd->m_hbmpSupport;
+    wnd->ApplySupportImage(1, Picture(8, 8));  // stale: freed, nothing replaced
+    EXPECT_EQ(wnd->m_hbmpSupport, builtIn);
+    EXPECT_EQ(wnd->m_hSupportThread, support);
+    wnd->ApplySupportImage(2, Picture(9, 9));
+    BITMAP bm = {};
+    ASSERT_EQ(GetObjectW(wnd->m_hbmpSupport, sizeof(bm), &bm), static_cast<int>(sizeof(bm)));
+    EXPECT_EQ(bm.bmWidth, 9);
+    EXPECT_EQ(wnd->m_hSupportThread, nullptr);
+    EXPECT_FALSE(HandleIsOpen(support));
+    EXPECT_EQ(testing_support::CountGdiObjects(), gdi) << "one picture in, one out, the stale one freed";
+    wnd->ApplySupportImage(2, FetchedImage());  // no reply: the picture stays
+    EXPECT_NE(wnd->m_hbmpSupport, nullptr);
+}
+
+TEST_F(InputWorkerMessages, QrReadyShowsTheQrStopsTheSpinnerAndStartsTheOnePoller) {
     HANDLE resume = FakeWorkerHandle();
     wnd->m_hPayWorkerThread = resume;
+    wnd->m_tickets.resume = 3;
     ASSERT_TRUE(wnd->StartWindowTimer(wnd->m_uSpinnerTimer, TIMER_SPINNER, 100000));
-    EXPECT_EQ(SendMessageW(hwnd, WM_PAY_QR_READY, 0, 0), 0);
+    wnd->ApplyResumeQr(2, L"STALE", Picture(4, 4));
+    EXPECT_EQ(wnd->m_hbmpPayQR, nullptr);
+    EXPECT_NE(wnd->m_uSpinnerTimer, 0u);
+    EXPECT_EQ(wnd->m_hPayPollThread, nullptr);
+
+    ASSERT_TRUE(wnd->m_results->Deliver(OnWindowThread([](CMainWnd& w) {
+                                            w.ApplyResumeQr(3, L"NO-1", Picture(4, 4));
+                                        }),
+                                        WM_PAY_QR_READY));
+    testing_support::PumpMessages();
+    EXPECT_NE(wnd->m_hbmpPayQR, nullptr);
     EXPECT_EQ(wnd->m_uSpinnerTimer, 0u);
-    EXPECT_EQ(wnd->m_hPayWorkerThread, nullptr);
+    EXPECT_EQ(wnd->m_strPayOrderNo, L"NO-1");
     EXPECT_FALSE(HandleIsOpen(resume));
+    EXPECT_EQ(wnd->m_hPayWorkerThread, nullptr);
+    ASSERT_NE(wnd->m_hPayPollThread, nullptr);
+    ASSERT_NE(wnd->m_pollControl, nullptr);
+    EXPECT_EQ(wnd->m_pollControl->OrderNo(), L"NO-1");
+    wnd->SetPayOrderNo(L"NO-2");
+    EXPECT_EQ(wnd->m_pollControl->OrderNo(), L"NO-2") << "the poller follows the order in progress";
+
+    // Starting again stops the first poller: there is only ever one.
+    const std::shared_ptr<PayPollControl> first = wnd->m_pollControl;
+    wnd->StartPayPolling();
+    EXPECT_TRUE(first->Stopped());
+    EXPECT_FALSE(wnd->m_pollControl->Stopped());
+    const ULONGLONG before = GetTickCount64();
+    wnd->StopPayPolling();
+    EXPECT_LT(GetTickCount64() - before, 2000u);
+    EXPECT_EQ(wnd->m_hPayPollThread, nullptr);
+    EXPECT_EQ(wnd->m_strPayOrderNo, L"NO-2");
+    EXPECT_EQ(wnd->m_nTimerThreadViolations, 0L);
+}
+
+TEST_F(InputWorkerMessages, PollStatusesMoveThePaymentOnlyFromTheCurrentPoller) {
+    struct Case {
+        const wchar_t* status;
+        int state;
+        bool member;
+    };
+    const Case cases[] = {
+        {L"pending", PAY_STATE_NONE, false}, {L"error", PAY_STATE_NONE, false},
+        {L"SUCCESS", PAY_STATE_NONE, false}, {L"Payed", PAY_STATE_NONE, false},
+        {L"success", PAY_STATE_SUCCESS, true}, {L"payed", PAY_STATE_SUCCESS, true},
+        {L"failed", PAY_STATE_FAILED, false}, {L"expired", PAY_STATE_FAILED, false},
+    };
+    for (const Case& c : cases) {
+        wnd->m_nPayState = PAY_STATE_NONE;
+        wnd->m_strLevel.clear();
+        wnd->m_aOrders.clear();
+        wnd->StopWindowTimer(wnd->m_uPayResultTimer);
+        ASSERT_TRUE(wnd->StartWindowTimer(wnd->m_uCountdownTimer, TIMER_COUNTDOWN, 100000));
+        wnd->m_tickets.poll = 8;
+        wnd->ApplyPollStatus(7, c.status, Orders(1));
+        EXPECT_EQ(wnd->m_nPayState, PAY_STATE_NONE) << "a stale poller never applies";
+        wnd->ApplyPollStatus(8, c.status, Orders(1));
+        EXPECT_EQ(wnd->m_nPayState, c.state) << testing::PrintToString(std::wstring(c.status));
+        EXPECT_EQ(wnd->m_strLevel == L"vip", c.member);
+        EXPECT_EQ(wnd->m_aOrders.size(), c.member ? 1u : 0u) << "the orders are refreshed on payment";
+        EXPECT_EQ(wnd->m_uCountdownTimer == 0, c.member) << "the countdown stops on payment only";
+        EXPECT_EQ(wnd->m_uPayResultTimer != 0, c.state != PAY_STATE_NONE);
+    }
+    EXPECT_EQ(wnd->m_nTimerThreadViolations, 0L);
 }
 
 }  // namespace

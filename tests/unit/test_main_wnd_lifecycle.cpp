@@ -58,7 +58,8 @@ TEST(MainWndState, InitialValuesAfterConstruction) {
     EXPECT_EQ(wnd->m_nMachineId, 0u);
     EXPECT_EQ(wnd->m_hPayIntentThread, nullptr);
     EXPECT_EQ(wnd->m_hPayPollThread, nullptr);
-    EXPECT_FALSE(wnd->m_bStopPolling);
+    EXPECT_EQ(wnd->m_pollControl, nullptr);
+    EXPECT_NE(wnd->m_results, nullptr);
     EXPECT_EQ(wnd->m_hOrdersThread, nullptr);
     EXPECT_EQ(wnd->m_hSupportThread, nullptr);
     EXPECT_EQ(wnd->m_hPayWorkerThread, nullptr);

@@ -1,0 +1,117 @@
+// Download link and customer service: a member's download record, the
+// contact image's address and the support worker that fetches it.
+#include "store/support.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "mainwnd/main_wnd.h"
+#include "store/http.h"
+#include "store/image_bytes.h"
+#include "store/reply.h"
+#include "util/json.h"
+#include "util/text.h"
+
+namespace {
+
+struct SupportJob {
+    std::shared_ptr<ResultQueue> results;
+    WorkerTicket ticket = 0;
+    std::wstring apiBase;
+};
+
+// "scheme://host:port" of a base address; empty when it cannot be split.
+std::wstring OriginOf(const std::wstring& apiBase) {
+    wchar_t host[256] = {};
+    std::vector<wchar_t> path(1024);
+    URL_COMPONENTS parts = {};
+    parts.dwStructSize = sizeof(parts);
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = 256;
+    parts.lpszUrlPath = path.data();
+    parts.dwUrlPathLength = static_cast<DWORD>(path.size());
+    if (apiBase.empty() || !WinHttpCrackUrl(apiBase.c_str(), static_cast<DWORD>(apiBase.size()), 0, &parts)) {
+        return std::wstring();
+    }
+    const bool https = parts.nScheme == INTERNET_SCHEME_HTTPS;
+    int port = parts.nPort;
+    if (port == 0) port = https ? 443 : 80;
+    wchar_t origin[320];
+    swprintf(origin, 320, L"%ls://%ls:%d", https ? L"https" : L"http", host, port);
+    return origin;
+}
+
+// GET support/qq and then the image it names.
+FetchedImage FetchSupportImage(const std::wstring& apiBase) {
+    std::string reply;
+    if (!HttpRequest(BuildApiUrl(apiBase, L"support/qq"), L"GET", std::string(), reply)) return FetchedImage();
+    const std::wstring url = SupportImageUrl(reply, apiBase);
+    if (url.empty()) return FetchedImage();
+    return FetchImage(url, TargetLimit::LongPath);
+}
+
+}  // namespace
+
+std::wstring SupportImageUrl(const std::string& reply, const std::wstring& apiBase) {
+    std::string data;
+    const std::string& text = ExtractDataObject(reply, data) ? data : reply;
+    std::string address;
+    if (!JsonGetString(text, "qq_image_url", address) || address.empty()) return std::wstring();
+    const std::wstring url = Utf8ToWide(address);
+    if (url[0] != L'/') return url;
+    const std::wstring origin = OriginOf(apiBase);
+    return origin.empty() ? std::wstring() : origin + url;
+}
+
+std::wstring GameDownloadPath(const std::wstring& name) { return L"games/download?name=" + UrlEncode(name); }
+
+DWORD WINAPI SupportWorker(LPVOID param) {
+    const std::unique_ptr<SupportJob> job = TakeJob<SupportJob>(param);
+    const GdiplusSession gdiplus;
+    FetchedImage image = FetchSupportImage(job->apiBase);
+    job->results->Deliver(OnWindowThread([ticket = job->ticket, image = std::move(image)](CMainWnd& w) mutable {
+                              w.ApplySupportImage(ticket, std::move(image));
+                          }),
+                          WM_SUPPORT_LOADED);
+    return 0;
+}
+
+void CMainWnd::FetchGameDownload() {
+    const std::wstring name = m_aVersions[m_nSelectedVersion].name;
+    std::string reply;
+    std::string data;
+    if (!HttpRequest(BuildApiUrl(m_strApiBase, GameDownloadPath(name)), L"GET", std::string(), reply, nullptr,
+                     TargetLimit::LongPath) ||
+        !ExtractDataObject(reply, data)) {
+        return;
+    }
+    std::string link;
+    JsonGetString(data, "download_url", link);
+    m_vipOrder = OrderInfo();
+    m_vipOrder.game_name = name;
+    m_vipOrder.time_text = FormatLocalTime();
+    m_vipOrder.download_url = Utf8ToWide(link);
+    m_bVipDownload = true;
+    m_bShowOrderDetail = true;
+    Repaint();
+}
+
+void CMainWnd::StartSupportWorker() {
+    if (m_hSupportThread) CloseHandle(m_hSupportThread);
+    auto job = std::make_unique<SupportJob>();
+    job->results = m_results;
+    job->ticket = ++m_tickets.support;
+    job->apiBase = m_strApiBase;
+    m_hSupportThread = StartWorker(SupportWorker, std::move(job));
+}
+
+void CMainWnd::ApplySupportImage(WorkerTicket ticket, FetchedImage image) {
+    // An older worker's picture is stale: it is freed with its result.
+    if (ticket != m_tickets.support) return;
+    if (image.replied) {
+        if (m_hbmpSupport) DeleteObject(m_hbmpSupport);
+        m_hbmpSupport = image.bitmap.release();
+    }
+    if (m_hSupportThread) CloseHandle(m_hSupportThread);
+    m_hSupportThread = nullptr;
+}
