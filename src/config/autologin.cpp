@@ -92,17 +92,27 @@ void CMainWnd::AutoLogin() {
     WriteLog(L"AutoLogin begin api=" + m_strApiBase + L" exe=" + exeName + L" channel=" + channel +
              L" machine=" + machine);
 
-    // One request handle serves every attempt.
+    // One request handle serves every attempt that ends normally.
     HttpExchange ex;
     if (!OpenHttpExchange(url, L"POST", TargetLimit::Short, ex)) return;
     std::string reply;
+    bool aborted = false;
     for (DWORD waitMs : kRetryWaitsMs) {
-        if (SendAndReceive(ex.request.get(), true, body)) {
+        // A reply given up half-read would be drained before the request could
+        // go out again, and an endless one never ends: start afresh instead.
+        if (aborted && !OpenHttpExchange(url, L"POST", TargetLimit::Short, ex)) break;
+        aborted = false;
+        const ExchangeClock clock;
+        if (LimitTimeouts(ex.request.get(), clock) && SendAndReceive(ex.request.get(), true, body)) {
             const DWORD status = QueryStatusCode(ex.request.get());
             reply.clear();
-            ReadResponseBody(ex.request.get(), reply);
+            // A reply too long or too slow counts as none.
+            aborted = !ReadResponseBody(ex.request.get(), reply, kMaxJsonReply, clock);
+            if (aborted) reply.clear();
             WriteLog(L"AutoLogin status=" + std::to_wstring(status) + L" resp_len=" + std::to_wstring(reply.size()));
             if (!reply.empty()) break;
+        } else {
+            aborted = clock.Remaining() == 0;
         }
         Sleep(waitMs);
     }

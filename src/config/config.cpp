@@ -20,6 +20,23 @@ HANDLE CreateForWriting(const std::wstring& path) {
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// Overwrites an existing file from its start without truncating it first,
+// so a refused open leaves it whole. The content is tiny and goes out in one
+// write; if the old tail cannot be cut off it is blanked, which JSON reads
+// as trailing white space.
+bool RewriteInPlace(const std::wstring& path, const std::string& bytes) {
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.get(), &size)) return false;
+    if (!WriteAllBytes(file.get(), bytes)) return false;
+    if (SetEndOfFile(file.get())) return FlushFileBuffers(file.get()) != FALSE;
+    const auto oldSize = static_cast<unsigned long long>(size.QuadPart);
+    if (oldSize > bytes.size() && !WriteAllBytes(file.get(), std::string(oldSize - bytes.size(), ' '))) return false;
+    return FlushFileBuffers(file.get()) != FALSE;
+}
+
 void AppendMember(std::string& text, const char* key, const std::wstring& value) {
     if (value.empty()) return;
     text += "  \"";
@@ -33,12 +50,12 @@ void AppendMember(std::string& text, const char* key, const std::wstring& value)
 
 const wchar_t kDefaultApiBase[] = L"http://127.0.0.1:8001/api/v1";
 
-bool ReadFileBytes(const std::wstring& path, std::string& out) {
+bool ReadFileBytes(const std::wstring& path, std::string& out, size_t maxBytes) {
     UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file.get(), &size)) return false;
+    if (!GetFileSizeEx(file.get(), &size) || static_cast<unsigned long long>(size.QuadPart) > maxBytes) return false;
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     size_t done = 0;
     while (done < bytes.size()) {
@@ -64,21 +81,21 @@ bool ReplaceFileBytes(const std::wstring& path, const std::string& bytes) {
     bool written = false;
     {
         UniqueHandle file(CreateForWriting(temp));
-        if (!file) return false;
-        written = WriteAllBytes(file.get(), bytes) && FlushFileBuffers(file.get());
+        if (file) written = WriteAllBytes(file.get(), bytes) && FlushFileBuffers(file.get());
     }
-    if (written && MoveFileExW(temp.c_str(), path.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (written && MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return true;
     }
     DeleteFileW(temp.c_str());
-    return false;
+    // Held open without delete sharing, the name cannot be replaced, but the
+    // content may still be rewritten where it lies.
+    return RewriteInPlace(path, bytes);
 }
 
 std::wstring LoadApiBaseFrom(const std::wstring& configPath) {
     std::string text;
     std::string value;
-    if (ReadFileBytes(configPath, text) && JsonGetString(text, "api_base", value)) {
+    if (ReadFileBytes(configPath, text, kMaxConfigBytes) && JsonGetString(text, "api_base", value)) {
         std::wstring base = Utf8ToWide(value);
         if (!base.empty()) return base;
     }
@@ -109,7 +126,7 @@ void SaveLoginStateTo(const std::wstring& configPath, const std::wstring& apiBas
     // never written, so changing it in a later build still takes effect.
     std::string current;
     std::string configured;
-    const bool keepBase = ReadFileBytes(configPath, current) &&
+    const bool keepBase = ReadFileBytes(configPath, current, kMaxConfigBytes) &&
                           JsonGetString(current, "api_base", configured) && !configured.empty();
     ReplaceFileBytes(configPath, BuildLoginStateText(keepBase ? &apiBase : nullptr, result));
 }

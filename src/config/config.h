@@ -2,6 +2,7 @@
 // login results written back into it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "config/login_result.h"
@@ -25,12 +26,19 @@ void SaveLoginStateTo(const std::wstring& configPath, const std::wstring& apiBas
 // "api_base" line only when apiBaseOrNull is given, empty texts left out.
 std::string BuildLoginStateText(const std::wstring* apiBaseOrNull, const LoginResult& result);
 
-// Whole-file read without denying other openers; out untouched on false.
-bool ReadFileBytes(const std::wstring& path, std::string& out);
+// The largest configuration file read; a larger one counts as unreadable.
+constexpr size_t kMaxConfigBytes = 1u << 20;
+
+// Whole-file read without denying other openers; out untouched on false,
+// also when the file is larger than maxBytes (it is then not read at all).
+bool ReadFileBytes(const std::wstring& path, std::string& out, size_t maxBytes = SIZE_MAX);
 
 // Creates or truncates the file and writes every byte.
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
 // Writes a temporary file beside path, then moves it over path, so a crash
-// leaves either the old or the new content, never a truncated file.
+// leaves either the old or the new content, never a truncated file. When
+// another program holds path open so that it cannot be replaced (log
+// viewers, virus scanners), path is rewritten in place instead; if that is
+// refused too, path keeps its old content untouched.
 bool ReplaceFileBytes(const std::wstring& path, const std::string& bytes);

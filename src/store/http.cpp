@@ -1,7 +1,10 @@
 // The backend exchange: URL splitting into fixed-size parts, one WinHTTP
-// root, connection and request per call, and the body read loop.
+// root, connection and request per call, the deadline and the bounded body
+// read loop.
 #include "store/http.h"
 
+#include <algorithm>
+#include <atomic>
 #include <vector>
 
 const wchar_t kUserAgent[] = L"OrvaneDownloader/1.0";
@@ -19,6 +22,29 @@ struct TargetBuffers {
     DWORD combinedChars;  // path and query together, 0 when each has its own limit
 };
 
+std::atomic<DWORD> g_deadlineMs{kExchangeDeadlineMs};
+
+// The platform's own time-outs (resolve: none; connect; send; receive; the
+// wait for the response headers), which the deadline may only shorten.
+struct TimeoutOption {
+    DWORD option;
+    DWORD platformMs;  // 0: no time-out
+};
+constexpr DWORD kPlatformReceiveMs = 30000;
+constexpr TimeoutOption kTimeouts[] = {
+    {WINHTTP_OPTION_RESOLVE_TIMEOUT, 0},
+    {WINHTTP_OPTION_CONNECT_TIMEOUT, 60000},
+    {WINHTTP_OPTION_SEND_TIMEOUT, 30000},
+    {WINHTTP_OPTION_RECEIVE_TIMEOUT, kPlatformReceiveMs},
+    {WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, 90000},
+};
+
+// A read that failed keeps what arrived before it, unless it failed because
+// the deadline had shortened its time-out: then the exchange failed.
+bool KeepsReplyAfterFailedRead(DWORD leftBeforeRead) {
+    return !(GetLastError() == ERROR_WINHTTP_TIMEOUT && leftBeforeRead < kPlatformReceiveMs);
+}
+
 TargetBuffers BuffersFor(TargetLimit limit) {
     switch (limit) {
         case TargetLimit::Long: return {2048, 2048, 2048};
@@ -29,6 +55,25 @@ TargetBuffers BuffersFor(TargetLimit limit) {
 }
 
 }  // namespace
+
+void SetExchangeDeadlineForTesting(DWORD ms) { g_deadlineMs.store(ms); }
+
+ExchangeClock::ExchangeClock() : m_deadline(GetTickCount64() + g_deadlineMs.load()) {}
+
+DWORD ExchangeClock::Remaining() const {
+    const ULONGLONG now = GetTickCount64();
+    return now >= m_deadline ? 0 : static_cast<DWORD>(m_deadline - now);
+}
+
+DWORD LimitTimeouts(HINTERNET request, const ExchangeClock& clock) {
+    const DWORD left = clock.Remaining();
+    if (left == 0) return 0;
+    for (const TimeoutOption& t : kTimeouts) {
+        DWORD ms = t.platformMs == 0 ? left : std::min(t.platformMs, left);
+        WinHttpSetOption(request, t.option, &ms, sizeof(ms));
+    }
+    return left;
+}
 
 std::wstring BuildApiUrl(const std::wstring& apiBase, const std::wstring& pathAndQuery) {
     std::wstring url = apiBase;
@@ -79,6 +124,10 @@ bool OpenHttpExchange(const std::wstring& url, const wchar_t* verb, TargetLimit 
         ex.Close();
         return false;
     }
+    // A redirect could lead to another host, another scheme or round in a
+    // loop; the backend never sends one, so its reply is simply taken as is.
+    DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
+    WinHttpSetOption(ex.request.get(), WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects, sizeof(noRedirects));
     return true;
 }
 
@@ -104,27 +153,37 @@ DWORD QueryStatusCode(HINTERNET request) {
     return status;
 }
 
-void ReadResponseBody(HINTERNET request, std::string& reply) {
+bool ReadResponseBody(HINTERNET request, std::string& reply, size_t maxBytes, const ExchangeClock& clock) {
     std::vector<char> buffer;
     for (;;) {
+        const DWORD left = LimitTimeouts(request, clock);
+        if (left == 0) return false;
         DWORD available = 0;
-        if (!WinHttpQueryDataAvailable(request, &available) || available == 0) return;
-        buffer.resize(available);
+        if (!WinHttpQueryDataAvailable(request, &available)) return KeepsReplyAfterFailedRead(left);
+        if (available == 0) return true;
+        // One byte past the limit is enough to know the reply is too long.
+        const size_t room = maxBytes - std::min(maxBytes, reply.size());
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(available, room + 1));
+        buffer.resize(want);
         DWORD read = 0;
-        if (!WinHttpReadData(request, buffer.data(), available, &read) || read == 0) return;
+        if (!WinHttpReadData(request, buffer.data(), want, &read)) return KeepsReplyAfterFailedRead(left);
+        if (read == 0) return true;
+        if (read > room) return false;
         reply.append(buffer.data(), read);
     }
 }
 
 bool HttpRequest(const std::wstring& url, const wchar_t* verb, const std::string& body, std::string& reply,
-                 DWORD* status, TargetLimit limit) {
+                 DWORD* status, TargetLimit limit, size_t maxBytes) {
+    const ExchangeClock clock;
     HttpExchange ex;
     if (!OpenHttpExchange(url, verb, limit, ex)) return false;
     const bool post = wcscmp(verb, L"POST") == 0;
-    if (!SendAndReceive(ex.request.get(), post, body)) return false;
-    if (status) *status = QueryStatusCode(ex.request.get());
+    if (!LimitTimeouts(ex.request.get(), clock) || !SendAndReceive(ex.request.get(), post, body)) return false;
+    const DWORD code = QueryStatusCode(ex.request.get());
     std::string received;
-    ReadResponseBody(ex.request.get(), received);
+    if (!ReadResponseBody(ex.request.get(), received, maxBytes, clock)) return false;
+    if (status) *status = code;
     reply = std::move(received);
     return true;
 }

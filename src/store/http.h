@@ -1,5 +1,5 @@
-// The one synchronous backend exchange over WinHTTP and the building of
-// endpoint URLs from the configured base address.
+// The one synchronous backend exchange over WinHTTP, bounded in size and in
+// time, and the building of endpoint URLs from the configured base address.
 #pragma once
 #include <windows.h>
 #include <winhttp.h>
@@ -70,13 +70,44 @@ bool SendAndReceive(HINTERNET request, bool post, const std::string& body);
 // The response's status code, 0 when it cannot be read.
 DWORD QueryStatusCode(HINTERNET request);
 
-// Appends the response body to reply until nothing more is available or a
-// read fails; whatever arrived before a failure is kept.
-void ReadResponseBody(HINTERNET request, std::string& reply);
+// The largest replies taken: a JSON reply and an image. A longer reply is a
+// failed exchange, so an endless one cannot exhaust memory.
+constexpr size_t kMaxJsonReply = 8u << 20;
+constexpr size_t kMaxImageReply = 16u << 20;
 
-// One complete exchange. False when the URL is unusable or the server cannot
-// be reached, sent to or heard from; then reply is untouched. True otherwise,
-// whatever the status code, with reply holding the body (possibly empty).
-// status, when given, receives the status code.
+// Every exchange ends within this time from its start to its last byte: a
+// server that trickles a byte now and then cannot hold a thread forever.
+constexpr DWORD kExchangeDeadlineMs = 60000;
+
+// Shortens the deadline of every later exchange; tests of slow servers only.
+void SetExchangeDeadlineForTesting(DWORD ms);
+
+// When the exchange must be over, and how much of that time is left.
+class ExchangeClock {
+public:
+    ExchangeClock();
+    // Milliseconds left, 0 once the deadline has passed.
+    DWORD Remaining() const;
+
+private:
+    ULONGLONG m_deadline;
+};
+
+// Bounds every blocking call that follows by the time left: each platform
+// time-out stays as it is unless less time than that remains. Returns the
+// milliseconds left, 0 when the deadline has passed.
+DWORD LimitTimeouts(HINTERNET request, const ExchangeClock& clock);
+
+// Appends the response body to reply until nothing more is available, a
+// read fails, the deadline passes or the reply would exceed maxBytes. False
+// on the last two; whatever arrived before a failed read is kept.
+bool ReadResponseBody(HINTERNET request, std::string& reply, size_t maxBytes, const ExchangeClock& clock);
+
+// One complete exchange. False when the URL is unusable, the server cannot
+// be reached, sent to or heard from, the reply is longer than maxBytes or
+// the deadline passes; then reply is untouched. True otherwise, whatever
+// the status code, with reply holding the body (possibly empty). Redirects
+// are not followed: a redirect's own reply is the reply. status, when
+// given, receives the status code.
 bool HttpRequest(const std::wstring& url, const wchar_t* verb, const std::string& body, std::string& reply,
-                 DWORD* status = nullptr, TargetLimit limit = TargetLimit::Short);
+                 DWORD* status = nullptr, TargetLimit limit = TargetLimit::Short, size_t maxBytes = kMaxJsonReply);

@@ -42,7 +42,9 @@ HBITMAP LoadImageBytes(const std::string& bytes) {
 FetchedImage FetchImage(const std::wstring& url, TargetLimit limit) {
     FetchedImage image;
     std::string reply;
-    if (!HttpRequest(url, L"GET", std::string(), reply, nullptr, limit) || reply.empty()) return image;
+    if (!HttpRequest(url, L"GET", std::string(), reply, nullptr, limit, kMaxImageReply) || reply.empty()) {
+        return image;
+    }
     image.replied = true;
     image.bitmap.reset(LoadImageBytes(reply));
     return image;

@@ -169,3 +169,109 @@ TEST(SaveLogin, DefaultBackendIsNeverWritten) {
     EXPECT_EQ(text.find("api_base"), std::string::npos);
     EXPECT_EQ(dir.FileCount(), 1u);
 }
+
+namespace {
+
+// Another process holding a file open, as a log viewer or scanner would.
+class FileHolder {
+public:
+    FileHolder(const std::wstring& path, const wchar_t* share) {
+        const std::wstring tag = std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(GetTickCount64());
+        const std::wstring readyName = L"orvane_holder_ready_" + tag;
+        const std::wstring releaseName = L"orvane_holder_release_" + tag;
+        m_ready = CreateEventW(nullptr, TRUE, FALSE, readyName.c_str());
+        m_release = CreateEventW(nullptr, TRUE, FALSE, releaseName.c_str());
+        wchar_t exe[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, exe, MAX_PATH);
+        std::wstring holder(exe);
+        holder = holder.substr(0, holder.find_last_of(L'\\') + 1) + L"file_holder.exe";
+        std::wstring command = L"\"" + holder + L"\" \"" + path + L"\" " + share + L" " + readyName + L" " + releaseName;
+        STARTUPINFOW si = {};
+        si.cb = sizeof(si);
+        if (CreateProcessW(holder.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi)) {
+            CloseHandle(m_pi.hThread);
+            HANDLE waits[] = {m_ready, m_pi.hProcess};
+            m_holding = WaitForMultipleObjects(2, waits, FALSE, 20000) == WAIT_OBJECT_0;
+        }
+    }
+    ~FileHolder() {
+        SetEvent(m_release);
+        if (m_pi.hProcess) {
+            WaitForSingleObject(m_pi.hProcess, 20000);
+            CloseHandle(m_pi.hProcess);
+        }
+        CloseHandle(m_ready);
+        CloseHandle(m_release);
+    }
+    bool Holding() const { return m_holding; }
+
+private:
+    HANDLE m_ready = nullptr;
+    HANDLE m_release = nullptr;
+    PROCESS_INFORMATION m_pi = {};
+    bool m_holding = false;
+};
+
+}  // namespace
+
+TEST(FileBytes, AFileHeldWithoutDeleteSharingIsRewrittenInPlaceOrLeftWhole) {
+    TempFolder dir;
+    const std::wstring path = dir.File(L"config.json");
+    const std::string old = "{\n  \"api_base\": \"http://old.example/api\",\n  \"token\": \"a-much-longer-old-token\"\n}\n";
+    const std::string fresh = "{\n  \"token\": \"new\"\n}\n";
+    {
+        ASSERT_TRUE(WriteFileBytes(path, old));
+        FileHolder viewer(path, L"rw");
+        ASSERT_TRUE(viewer.Holding());
+        EXPECT_TRUE(ReplaceFileBytes(path, fresh)) << "the login results must not be lost";
+        std::string out;
+        ASSERT_TRUE(ReadFileBytes(path, out));
+        EXPECT_EQ(out, fresh) << "rewritten in place, exactly";
+    }
+    {
+        ASSERT_TRUE(WriteFileBytes(path, old));
+        FileHolder locker(path, L"none");
+        ASSERT_TRUE(locker.Holding());
+        EXPECT_FALSE(ReplaceFileBytes(path, fresh));
+    }
+    std::string out;
+    ASSERT_TRUE(ReadFileBytes(path, out));
+    EXPECT_EQ(out, old) << "when both ways are refused the old file stays whole";
+    EXPECT_EQ(dir.FileCount(), 1u) << "no temporary file is left behind";
+}
+
+TEST(FileBytes, AConfigurationOverOneMebibyteCountsAsUnreadable) {
+    TempFolder dir;
+    const std::wstring path = dir.File(L"config.json");
+    const std::string named = "{\"api_base\": \"http://big.example/api\"}";
+    ASSERT_TRUE(WriteFileBytes(path, named + std::string(kMaxConfigBytes - named.size(), ' ')));
+    EXPECT_EQ(LoadApiBaseFrom(path), L"http://big.example/api") << "exactly 1 MiB is still read";
+    ASSERT_TRUE(WriteFileBytes(path, named + std::string(kMaxConfigBytes - named.size() + 1, ' ')));
+    EXPECT_EQ(LoadApiBaseFrom(path), kDefaultApiBase);
+
+    // A sparse file that claims 64 GiB is refused without being read.
+    {
+        HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        DWORD ignored = 0;
+        DeviceIoControl(f, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+        LARGE_INTEGER end;
+        end.QuadPart = 64LL << 30;
+        const bool grown = SetFilePointerEx(f, end, nullptr, FILE_BEGIN) && SetEndOfFile(f);
+        CloseHandle(f);
+        if (grown) {
+            std::string out = "untouched";
+            EXPECT_FALSE(ReadFileBytes(path, out, kMaxConfigBytes));
+            EXPECT_EQ(out, "untouched");
+            EXPECT_EQ(LoadApiBaseFrom(path), kDefaultApiBase);
+        }
+    }
+    // Saving over an unreadable file behaves as for a missing one.
+    LoginResult result;
+    result.uid = 7;
+    result.token = L"t";
+    SaveLoginStateTo(path, L"http://big.example/api", result);
+    std::string saved;
+    ASSERT_TRUE(ReadFileBytes(path, saved));
+    EXPECT_EQ(saved, BuildLoginStateText(nullptr, result));
+}
