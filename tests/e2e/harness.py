@@ -19,6 +19,9 @@ API (all coordinates in screen pixels unless a name says "client"):
         s.clipboard()                    # text on the CLIPBOARD selection ("" if none)
         s.wait_exit(proc, timeout)       # exit code
     Backend(test_mode=False).start() -> .api ("http://127.0.0.1:PORT/api/v1"); .stop()
+        .get(path) / .post(path, body) -> (status, bytes); .json(path) -> the reply's data
+        .pay(order_no, accept=True)      # the payer's page: GET it, POST its form
+        .requests() (test mode)          # what the backend received
     Session(..., backend=api) writes config.json with "api_base" into the
     prefix's data folder before the program starts.
 
@@ -27,8 +30,12 @@ ORVANE_SOURCE_DIR, ORVANE_BUILD_DIR.
 """
 
 import io
+import json
 import os
 import re
+import urllib.error
+import urllib.parse
+import urllib.request
 import shutil
 import subprocess
 import tempfile
@@ -48,6 +55,11 @@ def _clean_env():
     for k in ("http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "no_proxy", "NO_PROXY"):
         env.pop(k, None)
     return env
+
+
+class _NoRedirect(urllib.request.HTTPRedirectHandler):
+    def redirect_request(self, *args, **kwargs):
+        return None
 
 
 class Backend:
@@ -77,6 +89,45 @@ class Backend:
             if self.proc.poll() is not None:
                 break
         raise RuntimeError("backend did not start")
+
+    # ---- talking to it as a phone or an operator script would ----
+    def _open(self, path, body=None, headers=None):
+        origin = self.api[:-len("/api/v1")]
+        req = urllib.request.Request(origin + path, data=body, headers=headers or {})
+        opener = urllib.request.build_opener(urllib.request.ProxyHandler({}), _NoRedirect())
+        try:
+            with opener.open(req, timeout=10) as r:
+                return r.status, r.read()
+        except urllib.error.HTTPError as e:
+            return e.code, e.read()
+
+    def get(self, path):
+        return self._open(path)
+
+    def post(self, path, body=b"", content_type="application/json"):
+        return self._open(path, body, {"Content-Type": content_type})
+
+    def json(self, path):
+        status, body = self.get(path)
+        return json.loads(body.decode("utf-8"))["data"] if status == 200 else None
+
+    def pay(self, order_no, accept=True):
+        """Pays (or refuses) an order on the payer's page, as the phone does."""
+        status, page = self.get("/pay/" + order_no)
+        m = re.search(rb'name="csrf" value="([0-9a-f]{64})"', page)
+        if status != 200 or not m:
+            raise AssertionError("no pay page for %s" % order_no)
+        action = "/pay/%s/%s" % (order_no, "confirm" if accept else "refuse")
+        status, _ = self.post(action, b"csrf=" + m.group(1), "application/x-www-form-urlencoded")
+        if status != 303:
+            raise AssertionError("paying %s answered %d" % (order_no, status))
+
+    def latest_order(self, machine_code):
+        orders = self.json("/api/v1/orders/latest?limit=1&machine_code=" + urllib.parse.quote(machine_code))
+        return orders[0] if orders else None
+
+    def requests(self):
+        return self.json("/__test__/requests") or []
 
     def stop(self):
         if self.proc and self.proc.poll() is None:
@@ -150,8 +201,12 @@ class Session:
         user = next(u for u in os.listdir(users) if u not in ("Public",))
         return os.path.join(users, user, "AppData", "Roaming", "OrvaneDownloader")
 
+    def machine_code(self):
+        """The machine code the program logged in with (from config.json)."""
+        with open(os.path.join(self.data_folder(), "config.json"), encoding="utf-8") as f:
+            return json.load(f).get("machine_code")
+
     def write_config(self, members):
-        import json
         folder = self.data_folder()
         os.makedirs(folder, exist_ok=True)
         with open(os.path.join(folder, "config.json"), "w", encoding="utf-8") as f:
@@ -258,6 +313,21 @@ class Session:
     def client_pixel(self, img, wid, cx, cy):
         x, y, _, _ = self.geometry(wid)
         return img.getpixel((x + cx, y + cy))
+
+    def client_shot(self):
+        """A screenshot cropped to the program's client area (wait_window first)."""
+        x, y, w, h = self.geometry(self.wid)
+        return self.screenshot().crop((x, y, x + w, y + h))
+
+    def click_client(self, cx, cy, settle=0.3):
+        x, y, _, _ = self.geometry(self.wid)
+        self.click(x + cx, y + cy, settle)
+
+    def set_clipboard(self, text):
+        """Puts text on the CLIPBOARD selection, so a later copy is seen to replace it."""
+        subprocess.run(["xclip", "-selection", "clipboard", "-i"], input=text.encode("utf-8"), env=self.env,
+                       timeout=10, check=True)
+        wait_until(lambda: self.clipboard() == text, timeout=5)
 
     def clipboard(self):
         res = subprocess.run(["xclip", "-selection", "clipboard", "-o"], env=self.env, capture_output=True,
