@@ -1,6 +1,8 @@
-// Paint benchmark: times full repaints of every home-page state, straight
-// into a memory DC and through the window's own WM_PAINT, and reports the
-// DPI and the working set. --shots DIR also saves each state as a BMP.
+// Paint benchmark: times full repaints of every page and popup state,
+// straight into a memory DC and through the window's own WM_PAINT, the CPU
+// the process uses while the purchase page's loading animation runs, and
+// reports the DPI and the working set. --shots DIR also saves each state as
+// a BMP; --spinner-seconds N sets how long the animation runs (default 10).
 #include <windows.h>
 #include <psapi.h>
 
@@ -13,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "draw/toolkit.h"
 #include "mainwnd/main_wnd.h"
 
 namespace {
@@ -104,14 +107,82 @@ void SaveShot(CMainWnd* wnd, const std::string& path) {
     DeleteDC(dc);
 }
 
+// A stand-in for the backend's QR code: a 290-pixel square of black and
+// white modules.
+HBITMAP MakeQrBitmap(HDC dc) {
+    const int side = 290;
+    HBITMAP bmp = CreateCanvasBitmap(dc, side, side);
+    DIBSECTION ds = {};
+    if (!bmp || GetObjectW(bmp, sizeof(ds), &ds) != sizeof(ds)) return bmp;
+    auto* px = static_cast<uint32_t*>(ds.dsBm.bmBits);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) px[y * side + x] = ((x / 10 * 7 + y / 10 * 13) % 5 < 2) ? 0xFF000000 : 0xFFFFFFFF;
+    return bmp;
+}
+
+void AddOrders(CMainWnd* wnd) {
+    const wchar_t* statuses[] = {L"已完成", L"待支付", L"支付失败", L"已失效", L"已退款", L"已完成", L"待支付", L"已完成"};
+    for (int i = 0; i < 8; ++i) {
+        OrderInfo o;
+        o.order_no = L"OD2026120810510" + std::to_wstring(i) + L"CFXP";
+        o.alipay_trade_no = L"2026120822001602640565301213";
+        o.game_name = i % 2 ? L"奥凡 高清典藏版 豪华礼包" : L"奥凡 经典版";
+        o.amount_text = L"¥39.00";
+        o.status_text = statuses[i];
+        o.download_url = L"https://dl.orvane.example/installers/%E5%A5%A5%E5%87%A1%20%E7%BB%8F%E5%85%B8.exe";
+        o.time_text = L"2026-12-08 10:51:05";
+        wnd->m_aOrders.push_back(o);
+    }
+}
+
+// Process CPU time in milliseconds.
+double CpuMs() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    const auto ms = [](const FILETIME& f) {
+        return static_cast<double>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e4;
+    };
+    return ms(kernel) + ms(user);
+}
+
+// The loading animation as the window runs it: its 50 ms timer and the
+// repaints it asks for, through the real message loop.
+void MeasureSpinnerCpu(CMainWnd* wnd, int seconds) {
+    wnd->m_nPage = PAGE_PURCHASE;
+    wnd->m_nPayState = PAY_STATE_NONE;
+    wnd->DeletePayQr();
+    wnd->StartWindowTimer(wnd->m_uSpinnerTimer, TIMER_SPINNER, 50);
+    PumpMessages();
+    const int startAngle = wnd->m_nSpinnerAngle;
+    const double cpu0 = CpuMs();
+    const double wall0 = NowMs();
+    int ticks = 0;
+    while (NowMs() - wall0 < seconds * 1000.0) {
+        MSG msg;
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0) continue;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_TIMER && msg.wParam == TIMER_SPINNER) ++ticks;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    const double wall = NowMs() - wall0;
+    const double cpu = CpuMs() - cpu0;
+    wnd->StopWindowTimer(wnd->m_uSpinnerTimer);
+    std::printf("spinner %d s: %d ticks (angle %d -> %d), CPU %.0f ms = %.1f %% of one core\n", seconds, ticks,
+                startAngle, wnd->m_nSpinnerAngle, cpu, 100.0 * cpu / wall);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     int frames = 300;
+    int spinnerSeconds = 10;
     std::string shots;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--frames") && i + 1 < argc) frames = std::max(1, std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--shots") && i + 1 < argc) shots = argv[++i];
+        else if (!std::strcmp(argv[i], "--spinner-seconds") && i + 1 < argc) spinnerSeconds = std::atoi(argv[++i]);
     }
 
     CMainWnd* wnd = CMainWnd::CreateZeroFilled();
@@ -129,32 +200,58 @@ int main(int argc, char** argv) {
     ReleaseDC(nullptr, screen);
     RECT rc;
     GetClientRect(wnd->m_hWnd, &rc);
-    std::printf("dpi %d, client %ld x %ld, %d frames per figure\n", dpi, rc.right, rc.bottom, frames);
+    std::printf("dpi %d, client %ld x %ld, %d frames per figure, each figure median / p95\n", dpi, rc.right, rc.bottom,
+                frames);
     std::printf("working set after start-up: %.1f MiB\n", pmc.WorkingSetSize / (1024.0 * 1024.0));
-
-    struct State {
-        const char* name;
-        bool menu;
-        bool list;
-    };
-    const State states[] = {{"home", false, false}, {"home+menu", true, false}, {"home+list", false, true}};
 
     HDC windowDc = GetDC(wnd->m_hWnd);
     HDC mem = CreateCompatibleDC(windowDc);
     HBITMAP canvas = CreateCompatibleBitmap(windowDc, rc.right, rc.bottom);
     HGDIOBJ oldCanvas = SelectObject(mem, canvas);
+    HBITMAP qr = MakeQrBitmap(mem);
+    AddOrders(wnd);
 
-    for (const State& s : states) {
+    // Every state starts from the home page with nothing open.
+    const auto reset = [&] {
         wnd->m_nPage = PAGE_HOME;
-        wnd->m_bShowUserMenu = s.menu;
-        wnd->m_nHoverMenuItem = s.menu ? 1 : -1;
-        const RECT& btn = wnd->m_rcMenuBtn;
-        wnd->m_rcUserMenu.left = btn.left - wnd->ScaleX(60);
-        wnd->m_rcUserMenu.top = btn.bottom + wnd->ScaleY(5);
-        wnd->m_rcUserMenu.right = wnd->m_rcUserMenu.left + wnd->ScaleX(150);
-        wnd->m_rcUserMenu.bottom = wnd->m_rcUserMenu.top + wnd->ScaleY(80);
-        wnd->m_bDropListOpen = s.list;
+        wnd->m_bShowUserMenu = false;
+        wnd->m_nHoverMenuItem = -1;
+        wnd->m_bDropListOpen = false;
         wnd->m_nSelectedVersion = 1;
+        wnd->m_bShowCouponPopup = false;
+        wnd->m_bShowOrderDetail = false;
+        wnd->m_nPayState = PAY_STATE_NONE;
+        wnd->m_hbmpPayQR = nullptr;
+        wnd->m_nSpinnerAngle = 90;
+        wnd->m_nFocusField = 0;
+        wnd->UpdateLayout();
+        const RECT& btn = wnd->m_rcMenuBtn;
+        wnd->m_rcUserMenu = {btn.left - wnd->ScaleX(60), btn.bottom + wnd->ScaleY(5), btn.left - wnd->ScaleX(60) + wnd->ScaleX(150),
+                             btn.bottom + wnd->ScaleY(5) + wnd->ScaleY(80)};
+    };
+    struct State {
+        const char* name;
+        std::function<void()> setup;
+    };
+    const State states[] = {
+        {"home", [] {}},
+        {"home+menu", [&] { wnd->m_bShowUserMenu = true; wnd->m_nHoverMenuItem = 1; }},
+        {"home+list", [&] { wnd->m_bDropListOpen = true; }},
+        {"purchase+spinner", [&] { wnd->m_nPage = PAGE_PURCHASE; }},
+        {"purchase+qr", [&] { wnd->m_nPage = PAGE_PURCHASE; wnd->m_hbmpPayQR = qr; }},
+        {"purchase+paid", [&] { wnd->m_nPage = PAGE_PURCHASE; wnd->m_hbmpPayQR = qr; wnd->m_nPayState = PAY_STATE_SUCCESS; }},
+        {"purchase+failed", [&] { wnd->m_nPage = PAGE_PURCHASE; wnd->m_hbmpPayQR = qr; wnd->m_nPayState = PAY_STATE_FAILED; }},
+        {"orders", [&] { wnd->m_nPage = PAGE_ORDERS; }},
+        {"orders+dialog", [&] { wnd->m_nPage = PAGE_ORDERS; wnd->m_bShowOrderDetail = true; wnd->m_nSelectedOrder = 0; }},
+        {"support", [&] { wnd->m_nPage = PAGE_SUPPORT; }},
+        {"coupon", [&] { wnd->m_bShowCouponPopup = true; }},
+        {"login", [&] { wnd->m_nPage = PAGE_LOGIN; wnd->m_nFocusField = 1; wnd->m_strAccount = L"user01"; }},
+        {"redeem", [&] { wnd->m_nPage = PAGE_REDEEM; }},
+    };
+
+    for (const State& st : states) {
+        reset();
+        st.setup();
 
         const Figures direct = Measure(frames, [&] {
             wnd->PaintClient(mem);
@@ -164,10 +261,20 @@ int main(int argc, char** argv) {
             InvalidateRect(wnd->m_hWnd, nullptr, FALSE);
             UpdateWindow(wnd->m_hWnd);
         });
-        std::printf("%-10s PaintClient median %6.2f ms p95 %6.2f ms | WM_PAINT median %6.2f ms p95 %6.2f ms\n", s.name,
-                    direct.median, direct.p95, full.median, full.p95);
-        if (!shots.empty()) SaveShot(wnd, shots + "\\" + s.name + "_" + std::to_string(dpi) + ".bmp");
+        // The same repaint when every layer and kept frame must be drawn anew,
+        // as on the first paint of a state or right after its data changed.
+        const Figures cold = Measure(frames / 3 + 1, [&] {
+            wnd->m_homeLayerCache.bitmap.reset();
+            wnd->m_purchaseLayerCache.bitmap.reset();
+            wnd->m_keptFrame.picture.bitmap.reset();
+            InvalidateRect(wnd->m_hWnd, nullptr, FALSE);
+            UpdateWindow(wnd->m_hWnd);
+        });
+        std::printf("%-17s PaintClient %5.2f / %5.2f ms | WM_PAINT %5.2f / %5.2f ms | cold WM_PAINT %5.2f / %5.2f ms\n",
+                    st.name, direct.median, direct.p95, full.median, full.p95, cold.median, cold.p95);
+        if (!shots.empty()) SaveShot(wnd, shots + "\\" + st.name + "_" + std::to_string(dpi) + ".bmp");
     }
+    reset();
 
     // Where the time goes: each routine alone, with menu and list open.
     wnd->m_bShowUserMenu = true;
@@ -195,6 +302,9 @@ int main(int argc, char** argv) {
     DeleteObject(canvas);
     DeleteDC(mem);
     ReleaseDC(wnd->m_hWnd, windowDc);
+
+    if (spinnerSeconds > 0) MeasureSpinnerCpu(wnd, spinnerSeconds);
+    DeleteObject(qr);
 
     GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof(pmc));
     std::printf("working set at the end: %.1f MiB\n", pmc.WorkingSetSize / (1024.0 * 1024.0));

@@ -1,5 +1,7 @@
 // The window background (the stretched image or the fallback gradient), the
 // pictures kept between paints, and the paint order of the whole client area.
+#include <cstdint>
+
 #include "draw/toolkit.h"
 #include "mainwnd/main_wnd.h"
 
@@ -11,38 +13,81 @@ SIZE ClientSize(HWND wnd) {
     return {rc.right, rc.bottom};
 }
 
-bool IsCurrent(const CMainWnd::PaintCache& cache, HBITMAP background, HBITMAP logo, SIZE size) {
-    return cache.bitmap && cache.background == background && cache.logo == logo && cache.size.cx == size.cx &&
-           cache.size.cy == size.cy;
-}
-
-// Gives the cache a fresh black picture of the given size; false if GDI cannot
-// make one (the caller then draws straight into the paint DC).
-bool Renew(CMainWnd::PaintCache& cache, HDC dc, HBITMAP background, HBITMAP logo, SIZE size) {
-    cache.bitmap.reset(CreateCanvasBitmap(dc, size.cx, size.cy));
-    cache.background = background;
-    cache.logo = logo;
-    cache.size = size;
-    return static_cast<bool>(cache.bitmap);
-}
-
-void CopyCache(HDC dc, const CMainWnd::PaintCache& cache) {
-    MemoryDC src(dc);
-    ScopedSelect select(src.get(), cache.bitmap.get());
-    BitBlt(dc, 0, 0, cache.size.cx, cache.size.cy, src.get(), 0, 0, SRCCOPY);
-}
-
 }  // namespace
 
+std::wstring CacheKey(SIZE size, std::initializer_list<const void*> images) {
+    std::wstring key = std::to_wstring(size.cx) + L"x" + std::to_wstring(size.cy);
+    for (const void* image : images) key += L"|" + std::to_wstring(reinterpret_cast<uintptr_t>(image));
+    return key;
+}
+
+void PaintThroughCache(HDC dc, CMainWnd::PaintCache& cache, SIZE size, const std::wstring& key,
+                       const std::function<void(HDC)>& draw) {
+    if (!cache.bitmap || cache.key != key) {
+        // Every paint starts on a black canvas, and so does a fresh layer: the
+        // copy then has exactly the pixels that drawing in place would give.
+        cache.key.clear();
+        // Of the DC's own kind: Wine's GDI+ draws on it several times faster
+        // than on a DIB section.
+        cache.bitmap.reset(CreateCompatibleBitmap(dc, size.cx, size.cy));
+        if (!cache.bitmap) {
+            draw(dc);
+            return;
+        }
+        MemoryDC layer(dc);
+        ScopedSelect select(layer.get(), cache.bitmap.get());
+        PatBlt(layer.get(), 0, 0, size.cx, size.cy, BLACKNESS);
+        draw(layer.get());
+        cache.key = key;
+    }
+    MemoryDC src(dc);
+    ScopedSelect select(src.get(), cache.bitmap.get());
+    BitBlt(dc, 0, 0, size.cx, size.cy, src.get(), 0, 0, SRCCOPY);
+}
+
 void CMainWnd::PaintClient(HDC dc) {
-    if (m_nPage == PAGE_HOME) {
+    const std::wstring key = KeptFrameKey();
+    if (key.empty()) {
+        PaintFrame(dc);
+        return;
+    }
+    RECT client = {};
+    GetClientRect(m_hWnd, &client);
+    if (m_keptFrame.picture.key == key && m_keptFrame.picture.bitmap) {
+        m_rcCopyBtn = m_keptFrame.copyBtn;
+        m_rcVersionCombo = m_keptFrame.versionCombo;
+    }
+    PaintThroughCache(dc, m_keptFrame.picture, {client.right, client.bottom}, key, [this](HDC frame) {
+        // The toast comes and goes within a second and a half: it is drawn on
+        // top of the kept frame, not into it.
+        // A dialog without an order leaves the copy button as it was; one
+        // that shows a link or the lapsed notice writes it.
+        const RECT before = m_rcCopyBtn;
+        const RECT untouched = {-1, -1, -1, -1};
+        m_rcCopyBtn = untouched;
+        PaintFrame(frame, false);
+        const bool written = !EqualRect(&m_rcCopyBtn, &untouched);
+        if (!written) m_rcCopyBtn = before;
+        m_keptFrame.copyBtn = m_rcCopyBtn;
+        m_keptFrame.versionCombo = m_rcVersionCombo;
+        m_keptFrame.hasCopyButton = m_bShowOrderDetail && written && !IsRectEmpty(&m_rcCopyBtn);
+    });
+    if (m_bShowOrderDetail && m_bShowToast && m_keptFrame.hasCopyButton) DrawCopyToast(dc);
+}
+
+void CMainWnd::PaintFrame(HDC dc, bool withToast) {
+    // The coupon popup's opaque overlay hides the whole page: it is not drawn.
+    if (m_bShowCouponPopup) {
+    } else if (m_nPage == PAGE_HOME) {
         DrawHomeLayer(dc);
         DrawHomeControls(dc);
+    } else if (m_nPage == PAGE_PURCHASE) {
+        // Background and title bar come with the page's cached panel.
+        DrawPurchasePage(dc);
     } else {
         DrawBackground(dc);
         DrawTitleBar(dc);
         switch (m_nPage) {
-            case PAGE_PURCHASE: DrawPurchasePage(dc); break;
             case PAGE_ORDERS: DrawOrdersPage(dc); break;
             case PAGE_SUPPORT: DrawSupportPage(dc); break;
             case PAGE_REDEEM: DrawRedeemPage(dc); break;
@@ -53,29 +98,20 @@ void CMainWnd::PaintClient(HDC dc) {
     // Popups in paint order: each one covers what came before.
     if (m_bShowCouponPopup) DrawCouponPopup(dc);
     if (m_bShowUserMenu) DrawUserMenu(dc);
-    if (m_bShowOrderDetail) DrawOrderDetailDialog(dc);
+    if (m_bShowOrderDetail) DrawOrderDetailDialog(dc, withToast);
 }
 
 void CMainWnd::DrawHomeLayer(HDC dc) {
     // Stroking the panel's translucent outline alone costs more than the rest of
-    // a home paint, so the layer is drawn once. The layer starts black like
-    // every paint canvas, and the title bar and panel do not overlap, so the
-    // copy has exactly the pixels that drawing in paint order would give.
+    // a home paint, so the layer is drawn once. The title bar and panel do not
+    // overlap, so the copy has exactly the pixels that drawing in paint order
+    // would give.
     const SIZE size = ClientSize(m_hWnd);
-    if (!IsCurrent(m_homeLayerCache, m_hbmpBackground, m_hbmpLogo, size)) {
-        if (!Renew(m_homeLayerCache, dc, m_hbmpBackground, m_hbmpLogo, size)) {
-            DrawBackground(dc);
-            DrawTitleBar(dc);
-            DrawHomePage(dc);
-            return;
-        }
-        MemoryDC layer(dc);
-        ScopedSelect select(layer.get(), m_homeLayerCache.bitmap.get());
-        DrawBackground(layer.get());
-        DrawTitleBar(layer.get());
-        DrawHomePage(layer.get());
-    }
-    CopyCache(dc, m_homeLayerCache);
+    PaintThroughCache(dc, m_homeLayerCache, size, CacheKey(size, {m_hbmpBackground, m_hbmpLogo}), [this](HDC layer) {
+        DrawBackground(layer);
+        DrawTitleBar(layer);
+        DrawHomePage(layer);
+    });
 }
 
 void CMainWnd::DrawBackground(HDC dc) {
@@ -85,21 +121,75 @@ void CMainWnd::DrawBackground(HDC dc) {
     if (w <= 0 || h <= 0) return;
 
     // Stretching the large image costs far more than a copy, so the picture is
-    // made once per client size and source. Every paint starts on a fresh black
-    // canvas, so blending over black once gives the very same pixels.
-    if (!IsCurrent(m_backgroundCache, m_hbmpBackground, nullptr, size)) {
-        if (!Renew(m_backgroundCache, dc, m_hbmpBackground, nullptr, size)) return;
-        MemoryDC cache(dc);
-        ScopedSelect select(cache.get(), m_backgroundCache.bitmap.get());
+    // made once per client size and source.
+    PaintThroughCache(dc, m_backgroundCache, size, CacheKey(size, {m_hbmpBackground}), [&](HDC layer) {
         if (m_hbmpBackground) {
-            BlitBitmap(cache.get(), m_hbmpBackground, 0, 0, w, h);
-        } else {
-            Gdiplus::Graphics g(cache.get());
-            Gdiplus::LinearGradientBrush brush(Gdiplus::Point(0, 0), Gdiplus::Point(0, h),
-                                               palette::kBackgroundTop.Plus(), palette::kBackgroundBottom.Plus());
-            brush.SetWrapMode(Gdiplus::WrapModeTile);
-            g.FillRectangle(&brush, 0, 0, w, h);
+            BlitBitmap(layer, m_hbmpBackground, 0, 0, w, h);
+            return;
         }
+        Gdiplus::Graphics g(layer);
+        Gdiplus::LinearGradientBrush brush(Gdiplus::Point(0, 0), Gdiplus::Point(0, h), palette::kBackgroundTop.Plus(),
+                                           palette::kBackgroundBottom.Plus());
+        brush.SetWrapMode(Gdiplus::WrapModeTile);
+        g.FillRectangle(&brush, 0, 0, w, h);
+    });
+}
+
+namespace {
+
+void AddText(std::wstring& key, const std::wstring& text) {
+    key += L'\x1F';
+    key += text;
+}
+
+void AddOrder(std::wstring& key, const OrderInfo& o) {
+    for (const std::wstring* text :
+         {&o.order_no, &o.alipay_trade_no, &o.game_name, &o.amount_text, &o.status_text, &o.download_url, &o.time_text}) {
+        AddText(key, *text);
     }
-    CopyCache(dc, m_backgroundCache);
+}
+
+}  // namespace
+
+std::wstring CMainWnd::KeptFrameKey() const {
+    // Only frames whose every input is named below; any other popup or page
+    // is simply painted as it is.
+    if (m_bShowCouponPopup || m_bShowUserMenu) return std::wstring();
+    RECT client = {};
+    GetClientRect(m_hWnd, &client);
+    const std::wstring frame = CacheKey({client.right, client.bottom}, {m_hbmpBackground, m_hbmpLogo});
+    if (m_nPage == PAGE_SUPPORT && !m_bShowOrderDetail) {
+        return L"support|" + frame + L"|" + std::to_wstring(reinterpret_cast<uintptr_t>(m_hbmpSupport));
+    }
+    if (m_nPage == PAGE_ORDERS) {
+        std::wstring key = L"orders|" + frame;
+        const int count = static_cast<int>(m_aOrders.size());
+        key += L"|" + std::to_wstring(m_nOrderPage) + L"|" + std::to_wstring(count) + L"|" +
+               std::to_wstring(m_nOrdersPerPage) + (m_hOrdersThread ? L"|loading" : L"|");
+        AddText(key, m_strLevel);
+        const int first = FirstOrderOfPage(m_nOrderPage, m_nOrdersPerPage, count);
+        for (int i = first; i < count && i < first + m_nOrdersPerPage; ++i) AddOrder(key, m_aOrders[i]);
+        if (!m_bShowOrderDetail) return key;
+        key += L"|dialog";
+        if (m_bVipDownload) {
+            key += L"|vip";
+            AddOrder(key, m_vipOrder);
+        } else if (m_nSelectedOrder >= 0 && m_nSelectedOrder < count) {
+            key += L"|shown";
+            AddOrder(key, m_aOrders[m_nSelectedOrder]);
+        }
+        return key;
+    }
+    if (m_nPage == PAGE_PURCHASE && m_nPayState != PAY_STATE_NONE && !m_bShowOrderDetail) {
+        std::wstring key = L"purchase+result|" + PurchaseLayerKey() + L"|" + std::to_wstring(m_nPayState) + L"|" +
+                           std::to_wstring(m_nCountdownSeconds) + L"|" +
+                           std::to_wstring(reinterpret_cast<uintptr_t>(m_hbmpPayQR)) + L"|" +
+                           (m_hbmpPayQR ? L"" : std::to_wstring(m_nSpinnerAngle)) + (m_bDropListOpen ? L"|list" : L"|");
+        if (m_bDropListOpen) {
+            key += std::to_wstring(m_nSelectedVersion);
+            for (const GameInfo& v : m_aVersions) AddText(key, v.name);
+        }
+        return key;
+    }
+    return std::wstring();
 }

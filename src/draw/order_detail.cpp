@@ -21,7 +21,14 @@ HFONT CreateLinkFont(int height) {
 
 }  // namespace
 
-void CMainWnd::DrawOrderDetailDialog(HDC dc) {
+void CMainWnd::DrawCopyToast(HDC dc) {
+    SetBkMode(dc, TRANSPARENT);
+    ScopedFont toastFont(dc, CreateUIFont(14, 700));
+    const RECT& b = m_rcCopyBtn;
+    DrawLabel(dc, L"已复制", {b.left, b.bottom + ScaleY(2), b.right, b.bottom + ScaleY(25)}, palette::kGreen, kTextCentre);
+}
+
+void CMainWnd::DrawOrderDetailDialog(HDC dc, bool withToast) {
     RECT client = {};
     GetClientRect(m_hWnd, &client);
     const LayoutScale s{m_fScaleX, m_fScaleY};
@@ -115,10 +122,5 @@ void CMainWnd::DrawOrderDetailDialog(HDC dc) {
     DrawLabel(dc, L"一键复制", rcCopyBtn, Opaque(0, 0, 0), kTextCentre);
     m_rcCopyBtn = rcCopyBtn;
 
-    if (m_bShowToast) {
-        ScopedFont toastFont(dc, CreateUIFont(14, 700));
-        DrawLabel(dc, L"已复制",
-                  {rcCopyBtn.left, rcCopyBtn.bottom + ScaleY(2), rcCopyBtn.right, rcCopyBtn.bottom + ScaleY(25)},
-                  palette::kGreen, kTextCentre);
-    }
+    if (m_bShowToast && withToast) DrawCopyToast(dc);
 }

@@ -1,10 +1,13 @@
 // The purchase page: the offer panel with the version selector, prices,
 // benefits and notes on the left, the countdown and the QR area on the right,
-// and the home button.
+// and the home button. The panel is drawn once into a cached layer; only the
+// countdown, the QR square, the result card, the home button and the open
+// list are drawn on every repaint.
 #include <cwchar>
 #include <string>
 
 #include "draw/toolkit.h"
+#include "mainwnd/hit_geometry.h"
 #include "mainwnd/main_wnd.h"
 
 namespace {
@@ -31,6 +34,39 @@ const wchar_t* Format(wchar_t (&buffer)[N], const wchar_t* format, Args... args)
     return buffer;
 }
 
+// The page's panel and the corners its columns hang from.
+struct PurchaseGeometry {
+    RECT panel;
+    int x0, y0;  // right column head
+    int xL, yL;  // left column
+    int qx, qy;  // QR container
+    int qrX, qrY, qrSide;
+    RECT version;
+};
+
+PurchaseGeometry Geometry(const CMainWnd& w) {
+    RECT client = {};
+    GetClientRect(w.m_hWnd, &client);
+    PurchaseGeometry p;
+    const int pw = w.ScaleX(760);
+    const int ph = w.ScaleY(420);
+    const int px = (client.right - pw) / 2;
+    const int py = (client.bottom - ph) / 2;
+    p.panel = {px, py, px + pw, py + ph};
+    p.x0 = px + w.ScaleX(420);
+    p.y0 = py + w.ScaleY(30);
+    p.xL = px + w.ScaleX(40);
+    p.yL = py + w.ScaleY(30);
+    p.qx = px + w.ScaleX(420);
+    p.qy = py + w.ScaleY(120);
+    const RECT square = PurchaseQrSquare(client.right, client.bottom, LayoutScale{w.m_fScaleX, w.m_fScaleY});
+    p.qrSide = square.right - square.left;
+    p.qrX = square.left;
+    p.qrY = square.top;
+    p.version = {p.xL, p.yL + w.ScaleY(30), p.xL + w.ScaleX(240), p.yL + w.ScaleY(70)};
+    return p;
+}
+
 }  // namespace
 
 std::wstring CountdownText(int seconds) {
@@ -38,27 +74,55 @@ std::wstring CountdownText(int seconds) {
     return Format(text, L"%02d:%02d:%02d", 0, seconds / 60, seconds % 60);
 }
 
+std::wstring CMainWnd::PurchaseLayerKey() const {
+    RECT client = {};
+    GetClientRect(m_hWnd, &client);
+    std::wstring key = CacheKey({client.right, client.bottom}, {m_hbmpBackground, m_hbmpLogo, m_hbmpPayIcon});
+    wchar_t prices[80];
+    std::swprintf(prices, 80, L"|%.17g|%.17g|", m_bCouponAccepted ? m_dCouponPrice : m_offer.current_price,
+                  m_offer.original_price);
+    key += prices;
+    const bool validVersion = m_nSelectedVersion >= 0 && m_nSelectedVersion < static_cast<int>(m_aVersions.size());
+    key += validVersion ? L"v" + m_aVersions[m_nSelectedVersion].name : L"-";
+    key += m_nPayState == PAY_STATE_NONE ? L"|tip" : L"|card";
+    for (const std::wstring* text : {&m_offer.title, &m_offer.currency, &m_offer.unit, &m_offer.gift_text,
+                                     &m_offer.benefit_title, &m_offer.scan_tip}) {
+        key += L"\x1F" + *text;
+    }
+    for (size_t i = 0; i < 2; ++i) {
+        key += L"\x1E" + (i < m_offer.benefits.size() ? m_offer.benefits[i] : L"\x1D");
+        key += L"\x1E" + (i < m_offer.notes.size() ? m_offer.notes[i] : L"\x1D");
+    }
+    return key;
+}
+
 void CMainWnd::DrawPurchasePage(HDC dc) {
     RECT client = {};
     GetClientRect(m_hWnd, &client);
-    const int pw = ScaleX(760);
-    const int ph = ScaleY(420);
-    const int px = (client.right - pw) / 2;
-    const int py = (client.bottom - ph) / 2;
+    PaintThroughCache(dc, m_purchaseLayerCache, {client.right, client.bottom}, PurchaseLayerKey(), [this](HDC layer) {
+        DrawBackground(layer);
+        DrawTitleBar(layer);
+        DrawPurchasePanel(layer);
+    });
+    DrawPurchaseLive(dc);
+}
+
+void CMainWnd::DrawPurchasePanel(HDC dc) {
+    const PurchaseGeometry p = Geometry(*this);
+    const int xL = p.xL;
+    const int yL = p.yL;
 
     Gdiplus::Graphics g(dc);
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    const RECT panel = {px, py, px + pw, py + ph};
-    DrawPagePanel(dc, g, panel, ScaleX(8));
+    DrawPagePanel(dc, g, p.panel, ScaleX(8));
 
     const double price = m_bCouponAccepted ? m_dCouponPrice : m_offer.current_price;
     const wchar_t* currency = m_offer.currency.c_str();
 
-    // Every font but the original price's lives for the whole page; the DC's
+    // Every font but the original price's lives for the whole panel; the DC's
     // own font goes back before they are deleted.
     const GdiObject<HFONT> font20(CreateUIFont(20, 400));
     const GdiObject<HFONT> titleFont(CreateUIFont(28, 400));
-    const GdiObject<HFONT> countdownFont(CreateUIFont(35, 400));
     const GdiObject<HFONT> priceFont(CreateUIFont(56, 400));
     const GdiObject<HFONT> giftFont(CreateUIFont(17, 400));
     const GdiObject<HFONT> font18(CreateUIFont(18, 400));
@@ -66,27 +130,17 @@ void CMainWnd::DrawPurchasePage(HDC dc) {
     const ScopedSelect keepFont(dc, titleFont.get());
     SetBkMode(dc, TRANSPARENT);
 
-    // Right column head: title and countdown.
-    const int x0 = px + ScaleX(420);
-    const int y0 = py + ScaleY(30);
-    const RECT rcTitle = {x0, y0, x0 + ScaleX(245), y0 + ScaleY(30)};
+    // Right column head: the title and the countdown's label.
+    const RECT rcTitle = {p.x0, p.y0, p.x0 + ScaleX(245), p.y0 + ScaleY(30)};
     DrawLabel(dc, m_offer.title.c_str(), rcTitle, palette::kTextWhite, kTextCentre);
     SelectObject(dc, font20.get());
-    const RECT rcCountdownLabel = {x0 + ScaleX(20), y0 + ScaleY(50), x0 + ScaleX(180), y0 + ScaleY(75)};
+    const RECT rcCountdownLabel = {p.x0 + ScaleX(20), p.y0 + ScaleY(50), p.x0 + ScaleX(180), p.y0 + ScaleY(75)};
     DrawLabel(dc, L"活动时间仅剩:", rcCountdownLabel, palette::kTextLight, kTextLeft);
-    SelectObject(dc, countdownFont.get());
-    const RECT rcCountdown = {x0 + ScaleX(120), y0 + ScaleY(50), x0 + ScaleX(290), y0 + ScaleY(75)};
-    DrawLabel(dc, CountdownText(m_nCountdownSeconds).c_str(), rcCountdown, palette::kCountdownRed, kTextLeft);
 
-    // Left column: version selector. Its rectangle becomes the one the drop
-    // list and the click test use while this page is shown.
-    const int xL = px + ScaleX(40);
-    const int yL = py + ScaleY(30);
-    SelectObject(dc, font20.get());
+    // Left column: the version selector.
     const RECT rcLabel = {xL, yL, xL + ScaleX(80), yL + ScaleY(25)};
     DrawLabel(dc, L"当前版本:", rcLabel, palette::kTextLight, kTextLeft);
-    const RECT rcVersion = {xL, yL + ScaleY(30), xL + ScaleX(240), yL + ScaleY(70)};
-    m_rcVersionCombo = rcVersion;
+    const RECT& rcVersion = p.version;
     DrawRoundPanel(g, rcVersion, ScaleX(5), kSelectorFill, kSelectorBorder);
     if (m_nSelectedVersion >= 0 && m_nSelectedVersion < static_cast<int>(m_aVersions.size())) {
         const RECT rcVersionText = {rcVersion.left + ScaleX(18), rcVersion.top, rcVersion.right - ScaleX(40),
@@ -151,8 +205,8 @@ void CMainWnd::DrawPurchasePage(HDC dc) {
     }
 
     // QR area: the amount to pay in three pieces on one line, then the code.
-    const int qx = px + ScaleX(420);
-    const int qy = py + ScaleY(120);
+    const int qx = p.qx;
+    const int qy = p.qy;
     const RECT rcQRContainer = {qx, qy, qx + ScaleX(250), qy + ScaleY(250)};
     DrawRoundPanel(g, rcQRContainer, ScaleX(5), kQRContainerFill, kQRContainerBorder);
 
@@ -175,21 +229,15 @@ void CMainWnd::DrawPurchasePage(HDC dc) {
     rcPriceSuffix.left += prefixWidth + numberWidth;
     DrawLabel(dc, Format(priceSuffix, L" /%ls", m_offer.unit.c_str()), rcPriceSuffix, palette::kTextLight, kTextLeft);
 
-    const int s = ScaleX(140);
-    const int qrX = qx + (ScaleX(258) - s) / 2;
-    const int qrY = qy + ScaleY(45);
-    Gdiplus::SolidBrush white(palette::kTextWhite.Plus());
-    g.FillRectangle(&white, qrX, qrY, s, s);
-    DrawPayQRCode(dc, qrX, qrY, s);
-
+    // The hint under the QR square, while no result card covers it.
     if (m_nPayState == PAY_STATE_NONE) {
         SelectObject(dc, font18.get());
-        const int tipTop = qrY + s + ScaleY(10);
-        const int tipBottom = qrY + s + ScaleY(35);
+        const int tipTop = p.qrY + p.qrSide + ScaleY(10);
+        const int tipBottom = p.qrY + p.qrSide + ScaleY(35);
         if (m_hbmpPayIcon) {
             const int icon = ScaleX(18);
             const int iconX = qx + ScaleX(55);
-            BlitBitmap(dc, m_hbmpPayIcon, iconX, qrY + s + ScaleY(13), icon, icon);
+            BlitBitmap(dc, m_hbmpPayIcon, iconX, p.qrY + p.qrSide + ScaleY(13), icon, icon);
             const RECT rcScanTip = {iconX + icon + ScaleX(5), tipTop, qx + ScaleX(280), tipBottom};
             DrawLabel(dc, m_offer.scan_tip.c_str(), rcScanTip, palette::kGreen, kTextLeft);
         } else {
@@ -198,15 +246,33 @@ void CMainWnd::DrawPurchasePage(HDC dc) {
             DrawLabel(dc, Format(scanText, L"✓ %ls", m_offer.scan_tip.c_str()), rcScanTip, palette::kGreen,
                       kTextCentre);
         }
-    } else {
-        DrawPayStatusOverlay(dc);
     }
+}
+
+void CMainWnd::DrawPurchaseLive(HDC dc) {
+    const PurchaseGeometry p = Geometry(*this);
+    // The drop list and the click test use this page's selector while it is shown.
+    m_rcVersionCombo = p.version;
+
+    Gdiplus::Graphics g(dc);
+    g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    SetBkMode(dc, TRANSPARENT);
+    {
+        ScopedFont countdownFont(dc, CreateUIFont(35, 400));
+        const RECT rcCountdown = {p.x0 + ScaleX(120), p.y0 + ScaleY(50), p.x0 + ScaleX(290), p.y0 + ScaleY(75)};
+        DrawLabel(dc, CountdownText(m_nCountdownSeconds).c_str(), rcCountdown, palette::kCountdownRed, kTextLeft);
+    }
+
+    Gdiplus::SolidBrush white(palette::kTextWhite.Plus());
+    g.FillRectangle(&white, p.qrX, p.qrY, p.qrSide, p.qrSide);
+    DrawPayQRCode(dc, p.qrX, p.qrY, p.qrSide);
+    if (m_nPayState != PAY_STATE_NONE) DrawPayStatusOverlay(dc);
 
     // The label takes the font last used above it: the scan hint's, or the
     // amount's when a result card replaced the hint.
     const RECT rcHomeBtn = {ScaleX(20), ScaleY(60), ScaleX(80), ScaleY(90)};
     FillRoundRect(g, rcHomeBtn, ScaleX(5), kHomeButton);
-    SelectObject(dc, m_nPayState == PAY_STATE_NONE ? font18.get() : font20.get());
+    ScopedFont homeFont(dc, CreateUIFont(m_nPayState == PAY_STATE_NONE ? 18 : 20, 400));
     DrawLabel(dc, L"首页", rcHomeBtn, palette::kTextLight, kTextCentre);
 
     if (m_bDropListOpen) DrawVersionDropList(dc, g);

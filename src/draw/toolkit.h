@@ -3,9 +3,12 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
+#include <initializer_list>
 #include <string>
 
 #include "draw/gdiplus.h"
+#include "mainwnd/main_wnd.h"
 #include "util/handles.h"
 
 // One palette entry; alpha only matters for GDI+ fills and pens, text colours
@@ -110,6 +113,15 @@ std::wstring DisplayedOrderStatus(const std::wstring& statusText, const std::wst
 int FirstOrderOfPage(int page, int perPage, int orderCount);
 // The pager's "第%d/%d页", never fewer than one page.
 std::wstring OrderPageInfo(int page, int perPage, int orderCount);
+
+// A cache key naming a client size and the images a layer is drawn from.
+std::wstring CacheKey(SIZE size, std::initializer_list<const void*> images);
+
+// Copies the cached layer into dc at (0, 0), first drawing it anew with draw
+// when the cache is empty or its key differs. When no layer can be made,
+// draws straight into dc.
+void PaintThroughCache(HDC dc, CMainWnd::PaintCache& cache, SIZE size, const std::wstring& key,
+                       const std::function<void(HDC)>& draw);
 
 // Width in pixels of a line of text in the DC's current font.
 int TextWidth(HDC dc, const wchar_t* text);

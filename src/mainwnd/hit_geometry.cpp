@@ -43,6 +43,15 @@ RECT PurchaseSelector(int clientW, int clientH, const LayoutScale& s) {
     return {panel.left + s.X(40), panel.top + s.Y(60), panel.left + s.X(240), panel.top + s.Y(100)};
 }
 
+RECT PurchaseQrSquare(int clientW, int clientH, const LayoutScale& s) {
+    const RECT panel = CentredPanel(clientW, clientH, s.X(760), s.Y(420));
+    const int qx = panel.left + s.X(420);
+    const int side = s.X(140);
+    const int x = qx + (s.X(258) - side) / 2;
+    const int y = panel.top + s.Y(120) + s.Y(45);
+    return {x, y, x + side, y + side};
+}
+
 OrdersTable OrdersTableGeometry(int clientW, int clientH, const LayoutScale& s) {
     const RECT panel = CentredPanel(clientW, clientH, s.X(840), s.Y(460));
     OrdersTable t;

@@ -27,6 +27,9 @@ RECT OrderDetailCloseMark(const RECT& card, const LayoutScale& s);
 // Version selector of the purchase page.
 RECT PurchaseSelector(int clientW, int clientH, const LayoutScale& s);
 
+// The purchase page's QR square: the only part a loading-animation tick changes.
+RECT PurchaseQrSquare(int clientW, int clientH, const LayoutScale& s);
+
 // Orders table: columns, list top, footer buttons and row cells.
 struct OrdersTable {
     int tx = 0;

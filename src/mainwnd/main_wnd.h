@@ -175,7 +175,10 @@ public:
     void DrawPayStatusOverlay(HDC dc);
     // Orders table with its pager, and the order-detail dialog.
     void DrawOrdersPage(HDC dc);
-    void DrawOrderDetailDialog(HDC dc);
+    // withToast false leaves out the copy toast, which a kept frame adds live.
+    void DrawOrderDetailDialog(HDC dc, bool withToast = true);
+    // "已复制" under the dialog's copy button.
+    void DrawCopyToast(HDC dc);
     void DrawSupportPage(HDC dc);
     // The login and redemption cards and the coupon popup.
     void DrawLoginPage(HDC dc);
@@ -184,16 +187,39 @@ public:
     // Background, title bar and home panel: the part of the home page that no
     // click or hover changes, copied from m_homeLayerCache.
     void DrawHomeLayer(HDC dc);
-    // A picture at client size kept between paints, valid while the images
-    // it was made from and the client size are unchanged.
+    // The purchase page in two parts: what stays the same from one repaint to
+    // the next (the panel and its texts, over background and title bar, kept
+    // in m_purchaseLayerCache while PurchaseLayerKey() is unchanged), and what
+    // moves (countdown, QR square, result card, home button, open list).
+    void DrawPurchasePanel(HDC dc);
+    void DrawPurchaseLive(HDC dc);
+    std::wstring PurchaseLayerKey() const;
+    // A picture at client size kept between paints, valid while its key, a
+    // text naming everything drawn into it, is unchanged.
     struct PaintCache {
         GdiObject<HBITMAP> bitmap;
-        HBITMAP background = nullptr;
-        HBITMAP logo = nullptr;
-        SIZE size = {};
+        std::wstring key;
     };
     PaintCache m_backgroundCache;  // DrawBackground's stretched image or gradient
     PaintCache m_homeLayerCache;
+    PaintCache m_purchaseLayerCache;
+    // Whole frames of the pages that change only when their data do (the
+    // orders page and its detail dialog, the support page) and of the payment's
+    // result card: their translucent fills and many texts cost milliseconds a
+    // paint under Wine. The frame's key names everything drawn; the two hit
+    // rectangles that drawing writes are kept with it and given back when the
+    // frame is reused.
+    struct KeptFrame {
+        PaintCache picture;
+        RECT copyBtn = {};
+        RECT versionCombo = {};
+        bool hasCopyButton = false;  // the frame's dialog offers a link: its toast goes on top
+    };
+    KeptFrame m_keptFrame;
+    // The key of the current frame when it is one worth keeping, else empty.
+    std::wstring KeptFrameKey() const;
+    // Every routine of the paint order, without any frame kept.
+    void PaintFrame(HDC dc, bool withToast = true);
 
     // Framework and images
     HBITMAP m_hbmpBackground = nullptr;

@@ -4,6 +4,7 @@
 
 #include <windowsx.h>
 
+#include "mainwnd/hit_geometry.h"
 #include "util/handles.h"
 
 namespace {
@@ -28,6 +29,9 @@ LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
                 MemoryDC mem(dc);
                 GdiObject<HBITMAP> canvas(CreateCompatibleBitmap(dc, rc.right, rc.bottom));
                 ScopedSelect select(mem.get(), canvas.get());
+                // Only the invalid part reaches the screen, so nothing outside it
+                // needs drawing: a loading-animation tick redraws its square only.
+                IntersectClipRect(mem.get(), ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom);
                 PaintClient(mem.get());
                 BitBlt(dc, 0, 0, rc.right, rc.bottom, mem.get(), 0, 0, SRCCOPY);
             }
@@ -83,10 +87,17 @@ void CMainWnd::OnTimer(UINT_PTR id) {
             }
             Repaint();
             return;
-        case TIMER_SPINNER:
+        case TIMER_SPINNER: {
             m_nSpinnerAngle = (m_nSpinnerAngle + 8) % 360;
-            Repaint();
+            // Twenty ticks a second change nothing but the QR square, so only it
+            // goes to the screen; elsewhere the animation is not visible at all.
+            if (m_nPage != PAGE_PURCHASE) return;
+            RECT client = {};
+            GetClientRect(m_hWnd, &client);
+            const RECT square = PurchaseQrSquare(client.right, client.bottom, LayoutScale{m_fScaleX, m_fScaleY});
+            InvalidateRect(m_hWnd, &square, FALSE);
             return;
+        }
         case TIMER_PAY_RESULT: {
             StopWindowTimer(m_uPayResultTimer);
             m_nPage = PAGE_ORDERS;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <string>
 
 #include "draw/toolkit.h"
@@ -442,3 +443,76 @@ TEST_F(RenderOrders, PaintsLeaveNoGdiObjectsBehind) {
 }
 
 }  // namespace
+
+namespace {
+
+bool SameCanvas(const RenderCanvas& a, const RenderCanvas& b) {
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.At(x, y) != b.At(x, y)) return false;
+    return true;
+}
+
+}  // namespace
+
+TEST_F(RenderOrderDetail, AKeptFrameFollowsEveryChangeAndGivesBackTheCopyButton) {
+    for (const wchar_t* status : {L"已完成", L"待支付", L"已完成", L"支付失败", L"已完成", L"已完成", L"已完成"}) {
+        AddOrder(status);
+    }
+    wnd->m_nSelectedOrder = 0;
+    wnd->m_bShowOrderDetail = true;
+    RenderCanvas fresh(wnd->m_hWnd);
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"toast", [&] { wnd->m_bShowToast = true; }},
+        {"no toast", [&] { wnd->m_bShowToast = false; }},
+        {"other order", [&] { wnd->m_nSelectedOrder = 2; }},
+        {"its link", [&] { wnd->m_aOrders[2].download_url = L"https://x.example/a"; }},
+        {"lapsed", [&] { wnd->m_nSelectedOrder = 3; }},
+        {"a row's status", [&] { wnd->m_aOrders[1].status_text = L"已完成"; }},
+        {"a row's name", [&] { wnd->m_aOrders[4].game_name = L"新名字"; }},
+        {"member", [&] { wnd->m_strLevel = L"vip"; wnd->m_aOrders[1].status_text = L"待支付"; }},
+        {"next page", [&] { wnd->m_nOrderPage = 1; }},
+        {"loading", [&] { wnd->m_hOrdersThread = reinterpret_cast<HANDLE>(1); }},
+        {"loaded", [&] { wnd->m_hOrdersThread = nullptr; }},
+        {"member download", [&] { wnd->m_bVipDownload = true; wnd->m_vipOrder.game_name = L"奥凡"; }},
+        {"back", [&] { wnd->m_bVipDownload = false; wnd->m_nSelectedOrder = 0; }},
+        {"dialog closed", [&] { wnd->m_bShowOrderDetail = false; }},
+        {"a row's amount", [&] { wnd->m_aOrders[6].amount_text = L"¥1.00"; }},
+        {"first page", [&] { wnd->m_nOrderPage = 0; }},
+        {"support page", [&] { wnd->m_nPage = PAGE_SUPPORT; }},
+        {"another picture", [&] {
+             DeleteObject(wnd->m_hbmpSupport);
+             wnd->m_hbmpSupport = CreateCanvasBitmap(canvas->dc(), 300, 120);
+         }},
+        {"no picture", [&] {
+             DeleteObject(wnd->m_hbmpSupport);
+             wnd->m_hbmpSupport = nullptr;
+         }},
+        {"orders again", [&] { wnd->m_nPage = PAGE_ORDERS; wnd->m_bShowOrderDetail = true; }},
+    };
+    canvas->Paint(wnd);
+    for (const auto& change : changes) {
+        change.second();
+        canvas->Paint(wnd);
+        const RECT kept = wnd->m_rcCopyBtn;
+        wnd->m_keptFrame.picture.bitmap.reset();
+        fresh.Paint(wnd);
+        EXPECT_TRUE(SameCanvas(*canvas, fresh)) << change.first;
+        EXPECT_TRUE(Same(kept, wnd->m_rcCopyBtn)) << change.first;
+    }
+
+    // Another dialog drawn without a kept frame moves the copy button; the
+    // kept frame gives its own back.
+    canvas->Paint(wnd);
+    wnd->m_nPage = PAGE_HOME;
+    wnd->m_bVipDownload = true;
+    canvas->Paint(wnd);
+    const RECT vipButton = wnd->m_rcCopyBtn;
+    wnd->m_nPage = PAGE_ORDERS;
+    wnd->m_bVipDownload = false;
+    canvas->Paint(wnd);
+    EXPECT_FALSE(Same(vipButton, wnd->m_rcCopyBtn));
+    const int lh = SY(40);
+    const int linkBoxTop = (canvas->height() - SY(450)) / 2 + SY(100) + 4 * lh + lh + SY(20) + lh;
+    EXPECT_EQ(wnd->m_rcCopyBtn.top, linkBoxTop + (SY(45) - SY(40)) / 2);
+}

@@ -370,3 +370,53 @@ TEST(RenderRoundOutline, MatchesASingleStroke) {
 }
 
 }  // namespace
+
+TEST_F(RenderPurchase, TheCachedPanelFollowsEveryChangeAndTheSelectorIsAlwaysWritten) {
+    // Each change is painted once through the warm cache and once with the
+    // cache emptied: the two must agree to the pixel.
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"version", [&] { wnd->m_nSelectedVersion = 2; }},
+        {"no version", [&] { wnd->m_nSelectedVersion = -1; }},
+        {"coupon", [&] { wnd->m_bCouponAccepted = true; wnd->m_dCouponPrice = 19.9; }},
+        {"current price", [&] { wnd->m_bCouponAccepted = false; wnd->m_offer.current_price = 29.0; }},
+        {"list price", [&] { wnd->m_offer.original_price = 199.0; }},
+        {"currency", [&] { wnd->m_offer.currency = L"$"; }},
+        {"title", [&] { wnd->m_offer.title = L"新的标题"; }},
+        {"unit", [&] { wnd->m_offer.unit = L"年"; }},
+        {"gift", [&] { wnd->m_offer.gift_text = L"赠品"; }},
+        {"benefit", [&] { wnd->m_offer.benefits[1] = L"第二条"; }},
+        {"note", [&] { wnd->m_offer.notes[0] = L"说明"; }},
+        {"tip", [&] { wnd->m_offer.scan_tip = L"扫码"; }},
+        {"countdown", [&] { wnd->m_nCountdownSeconds = 61; }},
+        {"spinner", [&] { wnd->m_nSpinnerAngle = 200; }},
+        {"qr", [&] { SetCheckerQR(); }},
+        {"list", [&] { wnd->m_bDropListOpen = true; }},
+        {"result", [&] { wnd->m_nPayState = PAY_STATE_FAILED; }},
+        {"countdown under the card", [&] { wnd->m_nCountdownSeconds = 30; }},
+        {"paid", [&] { wnd->m_nPayState = PAY_STATE_SUCCESS; }},
+        {"list over the card", [&] { wnd->m_bDropListOpen = true; wnd->m_nSelectedVersion = 1; }},
+        {"spinner under the card", [&] { wnd->m_hbmpPayQR = nullptr; wnd->m_nSpinnerAngle = 8; }},
+        {"back", [&] { wnd->m_nPayState = PAY_STATE_NONE; wnd->m_bDropListOpen = false; }},
+    };
+    RenderCanvas fresh(wnd->m_hWnd);
+    canvas->Paint(wnd);
+    for (const auto& change : changes) {
+        change.second();
+        canvas->Paint(wnd);
+        wnd->m_purchaseLayerCache.bitmap.reset();
+        wnd->m_keptFrame.picture.bitmap.reset();
+        fresh.Paint(wnd);
+        EXPECT_TRUE(SamePixels(*canvas, fresh, {0, 0, canvas->width(), canvas->height()})) << change.first;
+    }
+
+    // Home resets the selector rectangle; the next purchase paint, from the
+    // caches, must put the page's own back, with or without a result card.
+    for (int state : {PAY_STATE_NONE, PAY_STATE_SUCCESS}) {
+        wnd->m_nPayState = state;
+        canvas->Paint(wnd);
+        wnd->UpdateLayout();
+        canvas->Paint(wnd);
+        EXPECT_EQ(wnd->m_rcVersionCombo.left, rcVersion.left) << state;
+        EXPECT_EQ(wnd->m_rcVersionCombo.bottom, rcVersion.bottom) << state;
+    }
+}
