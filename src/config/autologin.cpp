@@ -6,8 +6,6 @@
 #include "identity/device_id.h"
 #include "mainwnd/main_wnd.h"
 #include "store/http.h"
-#include "store/reply.h"
-#include "util/json.h"
 #include "util/log.h"
 #include "util/text.h"
 
@@ -21,11 +19,6 @@ constexpr size_t kSampleBytes = 1024;
 std::wstring Stem(const std::wstring& fileName) {
     const size_t ext = fileName.rfind(L".exe");
     return ext == std::wstring::npos ? fileName : fileName.substr(0, ext);
-}
-
-void ReadText(const std::string& json, const char* key, std::wstring& field) {
-    std::string raw;
-    if (JsonGetString(json, key, raw)) field = Utf8ToWide(raw);
 }
 
 }  // namespace
@@ -67,18 +60,6 @@ std::string BuildLoginBody(const std::wstring& exeName, const std::wstring& chan
            "\",\"qhclickid\":\"" + JsonEscape(clickId) + "\",\"machine_code\":\"" + JsonEscape(machineCode) + "\"}";
 }
 
-bool ParseLoginResponse(const std::string& reply, LoginResult& result) {
-    std::string data;
-    const std::string& json = ExtractDataObject(reply, data) ? data : reply;
-    JsonGetUInt(json, "uid", result.uid);
-    JsonGetUInt(json, "machine_id", result.machine_id);
-    ReadText(json, "level", result.level);
-    ReadText(json, "token", result.token);
-    ReadText(json, "machine_code", result.machine_code);
-    ReadText(json, "channel_code", result.channel_code);
-    ReadText(json, "qhclickid", result.qhclickid);
-    return result.uid != 0 && !result.token.empty() && !result.machine_code.empty();
-}
 
 void CMainWnd::AutoLogin() {
     m_strApiBase = LoadApiBase();

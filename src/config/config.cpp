@@ -1,5 +1,5 @@
 // Reading the backend address from, and saving login results to, the
-// configuration file; whole-file reads and writes.
+// configuration file; whole-file reads and writes that survive a held file.
 #include "config/config.h"
 
 #include <windows.h>
@@ -7,9 +7,7 @@
 #include <algorithm>
 
 #include "util/handles.h"
-#include "util/json.h"
 #include "util/log.h"
-#include "util/text.h"
 
 namespace {
 
@@ -37,14 +35,6 @@ bool RewriteInPlace(const std::wstring& path, const std::string& bytes) {
     return FlushFileBuffers(file.get()) != FALSE;
 }
 
-void AppendMember(std::string& text, const char* key, const std::wstring& value) {
-    if (value.empty()) return;
-    text += "  \"";
-    text += key;
-    text += "\": \"";
-    text += JsonEscape(value);
-    text += "\",\n";
-}
 
 }  // namespace
 
@@ -94,40 +84,22 @@ bool ReplaceFileBytes(const std::wstring& path, const std::string& bytes) {
 
 std::wstring LoadApiBaseFrom(const std::wstring& configPath) {
     std::string text;
-    std::string value;
-    if (ReadFileBytes(configPath, text, kMaxConfigBytes) && JsonGetString(text, "api_base", value)) {
-        std::wstring base = Utf8ToWide(value);
-        if (!base.empty()) return base;
-    }
-    return kDefaultApiBase;
+    std::wstring base;
+    if (ReadFileBytes(configPath, text, kMaxConfigBytes)) base = ApiBaseFromText(text);
+    return base.empty() ? std::wstring(kDefaultApiBase) : base;
 }
 
 std::wstring LoadApiBase() {
     return LoadApiBaseFrom(GetConfigFilePath());
 }
 
-std::string BuildLoginStateText(const std::wstring* apiBaseOrNull, const LoginResult& result) {
-    std::string text = "{\n";
-    if (apiBaseOrNull != nullptr) AppendMember(text, "api_base", *apiBaseOrNull);
-    AppendMember(text, "token", result.token);
-    AppendMember(text, "machine_code", result.machine_code);
-    AppendMember(text, "channel_code", result.channel_code);
-    AppendMember(text, "qhclickid", result.qhclickid);
-    AppendMember(text, "level", result.level);
-    text += "  \"uid\": " + std::to_string(result.uid) + ",\n";
-    text += "  \"machine_id\": " + std::to_string(result.machine_id) + "\n";
-    text += "}\n";
-    return text;
-}
 
 void SaveLoginStateTo(const std::wstring& configPath, const std::wstring& apiBase,
                       const LoginResult& result) {
     // Only a backend the file itself names is kept; the built-in default is
     // never written, so changing it in a later build still takes effect.
     std::string current;
-    std::string configured;
-    const bool keepBase = ReadFileBytes(configPath, current, kMaxConfigBytes) &&
-                          JsonGetString(current, "api_base", configured) && !configured.empty();
+    const bool keepBase = ReadFileBytes(configPath, current, kMaxConfigBytes) && !ApiBaseFromText(current).empty();
     ReplaceFileBytes(configPath, BuildLoginStateText(keepBase ? &apiBase : nullptr, result));
 }
 

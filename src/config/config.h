@@ -22,6 +22,9 @@ void SaveLoginState(const std::wstring& apiBase, const LoginResult& result);
 void SaveLoginStateTo(const std::wstring& configPath, const std::wstring& apiBase,
                       const LoginResult& result);
 
+// The "api_base" a configuration text names, empty when it names none.
+std::wstring ApiBaseFromText(const std::string& text);
+
 // The file's exact bytes: LF line ends, two-blank indent, no BOM; the
 // "api_base" line only when apiBaseOrNull is given, empty texts left out.
 std::string BuildLoginStateText(const std::wstring* apiBaseOrNull, const LoginResult& result);

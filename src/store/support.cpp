@@ -9,6 +9,7 @@
 #include "store/http.h"
 #include "store/image_bytes.h"
 #include "store/reply.h"
+#include "store/support_address.h"
 #include "util/json.h"
 #include "util/text.h"
 
@@ -53,10 +54,8 @@ FetchedImage FetchSupportImage(const std::wstring& apiBase) {
 }  // namespace
 
 std::wstring SupportImageUrl(const std::string& reply, const std::wstring& apiBase) {
-    std::string data;
-    const std::string& text = ExtractDataObject(reply, data) ? data : reply;
     std::string address;
-    if (!JsonGetString(text, "qq_image_url", address) || address.empty()) return std::wstring();
+    if (!ReadSupportAddress(reply, address)) return std::wstring();
     const std::wstring url = Utf8ToWide(address);
     if (url[0] != L'/') return url;
     const std::wstring origin = OriginOf(apiBase);

@@ -1,5 +1,7 @@
-// JSON-value and URL escaping on UTF-8 bytes.
+// JSON-value and URL escaping on UTF-8 bytes and on UTF-16 text.
 #include "util/encode.h"
+
+#include "util/utf.h"
 
 std::string JsonEscapeBytes(const std::string& utf8) {
     std::string out;
@@ -36,4 +38,11 @@ std::string UrlEncodeBytes(const std::string& utf8) {
         }
     }
     return out;
+}
+
+std::string JsonEscape(const std::wstring& text) { return JsonEscapeBytes(WideToUtf8(text)); }
+
+std::wstring UrlEncode(const std::wstring& text) {
+    const std::string ascii = UrlEncodeBytes(WideToUtf8(text));
+    return std::wstring(ascii.begin(), ascii.end());
 }

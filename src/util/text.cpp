@@ -40,15 +40,6 @@ std::string WideToUtf8(const std::wstring& wide) {
     return utf8;
 }
 
-std::string JsonEscape(const std::wstring& text) {
-    return JsonEscapeBytes(WideToUtf8(text));
-}
-
-std::wstring UrlEncode(const std::wstring& text) {
-    const std::string ascii = UrlEncodeBytes(WideToUtf8(text));
-    return std::wstring(ascii.begin(), ascii.end());
-}
-
 std::wstring FormatTime(const SYSTEMTIME& st, bool withMillis) {
     std::wstring out;
     out.reserve(23);

@@ -6,15 +6,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_check.h"
 #include "store/reply.h"
 #include "util/encode.h"
 #include "util/json.h"
 
 namespace {
-
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
 
 const char* const kFixedKeys[] = {"data", "token", "price", "uid", "status", "order_no", "a"};
 

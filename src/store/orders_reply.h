@@ -1,0 +1,32 @@
+// Mapping an orders reply to OrderInfo records, with their amount and status
+// texts. Windows-free, so it can be fuzzed natively.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "store/records.h"
+
+// What one orders request produced. A failed exchange keeps the old list; a
+// reply without a data array empties it; a parsed one replaces it and goes
+// back to the first page.
+struct OrdersFetch {
+    enum class Outcome { Failed, NoArray, Parsed };
+    Outcome outcome = Outcome::Failed;
+    std::vector<OrderInfo> orders;
+};
+
+// The longest amount text a record keeps, in UTF-16 units.
+constexpr size_t kAmountTextChars = 31;
+
+// "已完成", "支付失败", "已失效", "已退款" for the exact backend words, "待支付" for
+// every other word and for none.
+std::wstring OrderStatusText(const std::string& status);
+
+// currency + amount as "%.2f", cut to kAmountTextChars units (never inside a
+// surrogate pair).
+std::wstring FormatAmountText(const std::wstring& currency, double amount);
+
+// The records of an orders reply, in reply order.
+OrdersFetch ParseOrdersReply(const std::string& reply, const std::wstring& currency);
