@@ -243,6 +243,15 @@ class Session:
         return {"cls": parts[1], "x": int(parts[2]), "y": int(parts[3]), "w": int(parts[4]), "h": int(parts[5]),
                 "iconic": parts[6] == "1", "visible": parts[7] == "1"}
 
+    def stats(self):
+        """Threads, handles, GDI objects and working set (KiB) of the program's process."""
+        out = subprocess.run(["wine", PROBE, "stats"], env=self.env, capture_output=True, text=True,
+                             timeout=60).stdout.strip().splitlines()
+        parts = (out[-1] if out else "none").split()
+        if parts[0] != "stats":
+            return None
+        return dict(zip(("threads", "handles", "gdi", "working_set_kib"), map(int, parts[1:5])))
+
     # ---- X side ----
     def xdotool(self, *args, check=True):
         res = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, capture_output=True, text=True)
