@@ -1,7 +1,8 @@
 #!/bin/bash
-# Runs bench_startup under Wine against a freshly started local backend
-# (normal mode, throw-away database, free loopback port), then stops it.
-# usage: run_startup.sh BUILD_DIR
+# Runs bench_startup under Wine at 96 and 144 DPI against a freshly started
+# local backend (normal mode, throw-away database, free loopback port), then
+# stops it.
+# usage: run_startup.sh BUILD_DIR [RUNS]
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?usage: run_startup.sh BUILD_DIR}" && pwd)
@@ -26,4 +27,10 @@ for _ in $(seq 1 100); do
 done
 [ -n "$api" ] || { echo "run_startup.sh: the backend did not start" >&2; exit 2; }
 
-ORVANE_BENCH_API=$api "$here/../tests/wine-run.sh" --prefix bench --fresh "$exe"
+rc=0
+for dpi in 96 144; do
+  echo "== $dpi DPI =="
+  ORVANE_BENCH_API=$api "$here/../tests/wine-run.sh" --prefix "bench_startup_$dpi" --dpi "$dpi" --fresh "$exe" \
+    "${2:-10}" || rc=1
+done
+exit $rc

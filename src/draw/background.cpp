@@ -46,6 +46,13 @@ void PaintThroughCache(HDC dc, CMainWnd::PaintCache& cache, SIZE size, const std
 }
 
 void CMainWnd::PaintClient(HDC dc) {
+    // The payment icon and the contact image are shown by the purchase and
+    // support pages only: wait for them there, elsewhere take them when ready.
+    if (m_nPage == PAGE_PURCHASE || m_nPage == PAGE_SUPPORT) {
+        TakeLatePictures();
+    } else {
+        m_latePictures.Deliver(false);
+    }
     const std::wstring key = KeptFrameKey();
     if (key.empty()) {
         PaintFrame(dc);

@@ -10,6 +10,7 @@
 #include <new>
 
 #include "identity/device_id.h"
+#include "mainwnd/pictures.h"
 #include "util/handles.h"
 #include "util/log.h"
 
@@ -24,23 +25,6 @@ void JoinAndClose(HANDLE& thread, DWORD timeoutMs) {
     WaitForSingleObject(thread, timeoutMs);
     CloseHandle(thread);
     thread = nullptr;
-}
-
-HBITMAP ToHBitmap(Gdiplus::Bitmap* bitmap) {
-    HBITMAP hbmp = nullptr;
-    if (bitmap && bitmap->GetLastStatus() == Gdiplus::Ok) {
-        if (bitmap->GetHBITMAP(Gdiplus::Color(0, 0, 0, 0), &hbmp) != Gdiplus::Ok) hbmp = nullptr;
-    }
-    return hbmp;
-}
-
-// Folder of the running executable, without the trailing backslash.
-std::wstring ExecutableFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    const size_t slash = folder.find_last_of(L'\\');
-    return slash == std::wstring::npos ? std::wstring(L".") : folder.substr(0, slash);
 }
 
 }  // namespace
@@ -87,6 +71,7 @@ CMainWnd::~CMainWnd() {
     // A worker still running from here on delivers into a closed queue: its
     // result is freed there and nothing reaches this object any more.
     if (m_results) m_results->Close();
+    m_latePictures.Deliver(true);
 
     for (HBITMAP* bmp : {&m_hbmpBackground, &m_hbmpLogo, &m_hbmpPayIcon, &m_hbmpSupport}) {
         if (*bmp) DeleteObject(*bmp);
@@ -118,11 +103,16 @@ int CMainWnd::ScaleY(int n) const { return static_cast<int>(static_cast<float>(n
 
 void CMainWnd::InitWindow() {
     CreateAndLayoutWindow();
-
-    // The window is visible but handles no messages until these have returned.
+    // The window shows at once what it has (background, title bar, the home
+    // panel with the selector as it stands), since it handles no messages
+    // until the exchanges below have returned; then again with the versions.
+    UpdateWindow(m_hWnd);
     AutoLogin();
     FetchGames();
     FetchProducts();
+    Repaint();
+    UpdateWindow(m_hWnd);
+    StartLatePictures();
     StartSupportWorker();
 
     wchar_t line[160];
@@ -137,6 +127,14 @@ void CMainWnd::CreateAndLayoutWindow() {
         m_fScaleX = static_cast<float>(GetDeviceCaps(screen.get(), LOGPIXELSX)) / 96.0f;
         m_fScaleY = static_cast<float>(GetDeviceCaps(screen.get(), LOGPIXELSY)) / 96.0f;
     }
+
+    // The first paint shows the background and the logo: both are decoded on
+    // threads of their own while the window is made. The payment icon and the
+    // contact image, which only the purchase and support pages show, follow
+    // once the window is up (StartLatePictures).
+    PictureDecoder firstPictures[2];
+    firstPictures[0].Start({{&m_hbmpBackground, IDR_PNG_BACKGROUND, L"bg.png"}});
+    firstPictures[1].Start({{&m_hbmpLogo, IDR_PNG_LOGO, L"logo.png"}});
 
     Create(nullptr, kWindowTitle, WS_POPUP | WS_VISIBLE, 0, 0, 0, ScaleX(1200), ScaleY(720));
     if (m_hWnd && m_results) {
@@ -156,24 +154,7 @@ void CMainWnd::CreateAndLayoutWindow() {
 
     CenterWindow();
 
-    struct ImageSlot {
-        HBITMAP* field;
-        UINT id;
-        const wchar_t* file;
-    };
-    const ImageSlot slots[] = {
-        {&m_hbmpBackground, IDR_PNG_BACKGROUND, L"bg.png"},
-        {&m_hbmpLogo, IDR_PNG_LOGO, L"logo.png"},
-        {&m_hbmpPayIcon, IDR_PNG_PAYICON, L"wxzf.png"},
-        {&m_hbmpSupport, IDR_PNG_SUPPORT, L"kf.png"},
-    };
-    for (const ImageSlot& slot : slots) *slot.field = LoadPngResource(slot.id);
-    // A build tree without embedded images falls back to the res folder beside the program.
-    const std::wstring devFolder = ExecutableFolder() + L"\\res\\";
-    for (const ImageSlot& slot : slots) {
-        if (!*slot.field) *slot.field = LoadPngFile(devFolder + slot.file);
-    }
-
+    for (PictureDecoder& pictures : firstPictures) pictures.Deliver(true);
     UpdateLayout();
 }
 
@@ -210,35 +191,16 @@ void CMainWnd::UpdateLayout() {
     m_rcInstallBtn.bottom = m_rcInstallBtn.top + ScaleY(48);
 }
 
-HBITMAP CMainWnd::LoadPngResource(UINT id) {
-    const HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
-    if (!res) return nullptr;
-    HGLOBAL loaded = LoadResource(module, res);
-    const DWORD size = SizeofResource(module, res);
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes || size == 0) return nullptr;
+HBITMAP CMainWnd::LoadPngResource(UINT id) { return DecodePngResource(id); }
 
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!block) return nullptr;
-    void* dst = GlobalLock(block);
-    if (!dst) {
-        GlobalFree(block);
-        return nullptr;
-    }
-    memcpy(dst, bytes, size);
-    GlobalUnlock(block);
+HBITMAP CMainWnd::LoadPngFile(const std::wstring& path) { return DecodePngFile(path); }
 
-    ComPtr<IStream> stream;
-    if (FAILED(CreateStreamOnHGlobal(block, TRUE, stream.put()))) {
-        GlobalFree(block);
-        return nullptr;
-    }
-    std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromStream(stream.get(), FALSE));
-    return ToHBitmap(bitmap.get());
+void CMainWnd::StartLatePictures() {
+    if (m_latePictures.Started()) return;
+    m_latePictures.Start({{&m_hbmpPayIcon, IDR_PNG_PAYICON, L"wxzf.png"}, {&m_hbmpSupport, IDR_PNG_SUPPORT, L"kf.png"}});
 }
 
-HBITMAP CMainWnd::LoadPngFile(const std::wstring& path) {
-    std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromFile(path.c_str(), FALSE));
-    return ToHBitmap(bitmap.get());
+void CMainWnd::TakeLatePictures() {
+    StartLatePictures();
+    m_latePictures.Deliver(true);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "duilib/window_wnd.h"
+#include "mainwnd/pictures.h"
 #include "mainwnd/worker_results.h"
 #include "store/image_bytes.h"
 #include "store/orders.h"
@@ -73,6 +74,11 @@ public:
     int ScaleY(int n) const;
     HBITMAP LoadPngResource(UINT id);
     HBITMAP LoadPngFile(const std::wstring& path);
+    // The payment icon and the contact image are decoded on a thread once the
+    // window is up; Take waits for them (starting them if need be) and puts
+    // them into their fields.
+    void StartLatePictures();
+    void TakeLatePictures();
 
     // ---- backend session ----
     // Start-up login on the window thread; sets m_strApiBase and, when the
@@ -227,6 +233,7 @@ public:
     HBITMAP m_hbmpPayIcon = nullptr;
     HICON m_hIcon = nullptr;
     HBITMAP m_hbmpSupport = nullptr;
+    PictureDecoder m_latePictures;  // m_hbmpPayIcon and m_hbmpSupport, until taken
 
     // Page and layout
     int m_nPage = PAGE_HOME;

@@ -107,6 +107,8 @@ void CMainWnd::StartSupportWorker() {
 void CMainWnd::ApplySupportImage(WorkerTicket ticket, FetchedImage image) {
     // An older worker's picture is stale: it is freed with its result.
     if (ticket != m_tickets.support) return;
+    // The built-in picture may still be on its way: it must not land after this one.
+    TakeLatePictures();
     if (image.replied) {
         if (m_hbmpSupport) DeleteObject(m_hbmpSupport);
         m_hbmpSupport = image.bitmap.release();

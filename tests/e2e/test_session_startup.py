@@ -3,6 +3,7 @@ by itself, fetches versions and offer, and leaves config.json, the log,
 sys.dat, the registry value and the desktop shortcut behind. With the backend
 gone it still starts after the login's three attempts."""
 
+import json
 import os
 import re
 import subprocess
@@ -74,6 +75,41 @@ class SessionStartup(unittest.TestCase):
             s.screenshot(os.path.join(artifacts_dir(), "startup-with-backend.png"))
             s.key("Escape")
             self.assertEqual(s.wait_exit(proc, 20), 0)
+
+    def test_paints_before_the_login_answers(self):
+        # The login's reply is held back 2 s; the window must be painted meanwhile.
+        with Backend(test_mode=True) as backend, Session("slow-login", backend=backend.api) as s:
+            script = {"endpoint": "login", "replies": [{"delay_ms": 2000, "body": ""}]}
+            status, _ = backend.post("/__test__/script", json.dumps(script).encode())
+            self.assertEqual(status, 200)
+            started = time.time()
+            proc = s.start()
+            s.wait_window()
+            data = s.data_folder()
+            log_path = os.path.join(data, "OrvaneDownloader.log")
+            img = None
+            while time.time() - started < 10:
+                img = s.client_shot()
+                if img.getpixel((600, 25)) == (26, 27, 29):
+                    break
+                time.sleep(0.05)
+            log = read(log_path) if os.path.exists(log_path) else ""
+            img.save(os.path.join(artifacts_dir(), "first-paint-slow-login.png"))
+            self.assertEqual(img.getpixel((600, 25)), (26, 27, 29), "the title bar is painted")
+            self.assertNotIn("AutoLogin status=", log, "painted before the login answered")
+            self.assertNotEqual(img.getpixel((100, 650)), (0, 0, 0), "the background is painted")
+            self.assertEqual(img.getpixel((400, 300)), (25, 25, 25), "the home panel is painted")
+            # Then the versions come, and the window shows them.
+            self.assertTrue(wait_until(lambda: "Games parsed count=" in read(log_path), timeout=30))
+            self.assertTrue(wait_until(lambda: self._selector_has_text(s), timeout=5), "the version is shown")
+            s.key("Escape")
+            self.assertEqual(s.wait_exit(proc, 20), 0)
+
+    @staticmethod
+    def _selector_has_text(s):
+        img = s.client_shot()
+        # Light text of the version name on the selector's (64,64,64) fill.
+        return any(max(img.getpixel((x, y))) > 150 for x in range(455, 700, 2) for y in range(340, 366, 2))
 
     def test_starts_without_a_backend_after_three_attempts(self):
         # A loopback port nobody listens on: every attempt is refused at once.

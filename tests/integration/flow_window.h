@@ -15,6 +15,7 @@ public:
     explicit FlowWindow(const std::wstring& machine, bool fetchCatalogue = true)
         : m_wnd(testing_support::NewMainWnd()) {
         m_wnd->CreateAndLayoutWindow();
+        m_wnd->TakeLatePictures();
         m_wnd->m_strApiBase = backend::ApiBase();
         m_wnd->m_strMachineCode = machine;
         m_wnd->m_strChannelCode = L"chan-7";

@@ -16,6 +16,7 @@ protected:
         if (testing_support::ExpectedDpi() != 96) GTEST_SKIP() << "input geometry is checked at 96 DPI";
         wnd = testing_support::NewMainWnd();
         wnd->CreateAndLayoutWindow();
+        wnd->TakeLatePictures();
         hwnd = wnd->m_hWnd;
         ASSERT_NE(hwnd, nullptr);
         RECT rc = {};

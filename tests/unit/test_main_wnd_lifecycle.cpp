@@ -1,6 +1,8 @@
 // CMainWnd's construction state, window set-up, images and teardown.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "support/test_support.h"
 
 using testing_support::DeleteMainWnd;
@@ -77,6 +79,7 @@ TEST(MainWndState, InitialValuesAfterConstruction) {
 TEST(MainWndState, WindowOpensBorderlessCentredAndVisibleOnTheHomePage) {
     CMainWnd* wnd = NewMainWnd();
     wnd->CreateAndLayoutWindow();
+    wnd->TakeLatePictures();
     HWND hwnd = wnd->m_hWnd;
     ASSERT_NE(hwnd, nullptr);
 
@@ -109,6 +112,7 @@ TEST(MainWndState, WindowOpensBorderlessCentredAndVisibleOnTheHomePage) {
 TEST(MainWndState, IconsAreSetAndKept) {
     CMainWnd* wnd = NewMainWnd();
     wnd->CreateAndLayoutWindow();
+    wnd->TakeLatePictures();
     ASSERT_NE(wnd->m_hIcon, nullptr);
     const auto big = reinterpret_cast<HICON>(SendMessageW(wnd->m_hWnd, WM_GETICON, ICON_BIG, 0));
     const auto small = reinterpret_cast<HICON>(SendMessageW(wnd->m_hWnd, WM_GETICON, ICON_SMALL, 0));
@@ -148,6 +152,7 @@ TEST(MainWndImages, EmbeddedPngsDecodeWithTheirPixelSizes) {
     }
     // The window set-up puts them into their fields.
     wnd->CreateAndLayoutWindow();
+    wnd->TakeLatePictures();
     for (const ExpectedImage& img : images) {
         BITMAP bm = {};
         ASSERT_NE(wnd->*img.field, nullptr);
@@ -186,6 +191,7 @@ TEST(MainWndState, DestroyingTheWindowDeletesTheObjectAndFreesItsBitmaps) {
     for (int i = 0; i < 3; ++i) {
         CMainWnd* wnd = NewMainWnd();
         wnd->CreateAndLayoutWindow();
+        wnd->TakeLatePictures();
         ASSERT_NE(wnd->m_hbmpBackground, nullptr);
         DestroyMainWnd(wnd);  // OnFinalMessage deletes wnd
     }
@@ -194,3 +200,37 @@ TEST(MainWndState, DestroyingTheWindowDeletesTheObjectAndFreesItsBitmaps) {
 }
 
 }  // namespace
+
+namespace {
+
+// The pixel bytes of a 32-bit DIB section, bottom row first as stored.
+std::string DibBytes(HBITMAP bmp) {
+    DIBSECTION ds = {};
+    if (GetObjectW(bmp, sizeof(ds), &ds) != sizeof(ds) || !ds.dsBm.bmBits) return std::string();
+    const auto* bits = static_cast<const char*>(ds.dsBm.bmBits);
+    return std::string(bits, bits + static_cast<size_t>(ds.dsBm.bmWidthBytes) * ds.dsBm.bmHeight) +
+           std::to_string(ds.dsBm.bmWidth) + "x" + std::to_string(ds.dsBmih.biHeight);
+}
+
+}  // namespace
+
+TEST(MainWndImages, PicturesDecodedAheadOnThreadsAreThePlainDecodesByteForByte) {
+    CMainWnd* wnd = NewMainWnd();
+    wnd->CreateAndLayoutWindow();
+    wnd->TakeLatePictures();
+    const ExpectedImage images[] = {
+        {&CMainWnd::m_hbmpBackground, 201, 1838, 1208},
+        {&CMainWnd::m_hbmpLogo, 202, 1205, 1205},
+        {&CMainWnd::m_hbmpPayIcon, 203, 2500, 2500},
+        {&CMainWnd::m_hbmpSupport, 204, 224, 236},
+    };
+    for (const ExpectedImage& img : images) {
+        HBITMAP plain = wnd->LoadPngResource(img.id);
+        ASSERT_NE(plain, nullptr) << img.id;
+        const std::string expected = DibBytes(plain);
+        ASSERT_FALSE(expected.empty()) << img.id;
+        EXPECT_TRUE(DibBytes(wnd->*img.field) == expected) << "resource " << img.id;
+        DeleteObject(plain);
+    }
+    DestroyMainWnd(wnd);
+}

@@ -1,18 +1,32 @@
 // Painting must not leak: the process's GDI object count stays flat over
-// thousands of full paints, direct and through WM_PAINT.
+// thousands of full paints of every page and popup, direct and through
+// WM_PAINT.
 #include <gtest/gtest.h>
 
+#include "draw/toolkit.h"
 #include "support/test_support.h"
 #include "unit/test_render_canvas.h"
 
 namespace {
 
-// Alternates the home page's states: plain, menu open with a hovered item,
-// drop list open.
-void PaintRound(CMainWnd* wnd, RenderCanvas& canvas, int i, bool viaWindow) {
-    wnd->m_bShowUserMenu = i % 3 == 1;
+// Cycles through the pages and their states: menu, list, the purchase
+// page's spinner, QR code and result cards, orders with and without the
+// dialog and its toast, support, the cards and the coupon popup. Each state
+// is painted a few times, as a window repaints it.
+void PaintRound(CMainWnd* wnd, RenderCanvas& canvas, int paint, bool viaWindow, HBITMAP qr) {
+    const int i = paint / 6;
+    static const int kPages[] = {PAGE_HOME, PAGE_PURCHASE, PAGE_ORDERS, PAGE_SUPPORT, PAGE_REDEEM, PAGE_LOGIN};
+    wnd->m_nPage = kPages[i % 6];
+    wnd->m_bShowUserMenu = i % 5 == 1;
     wnd->m_nHoverMenuItem = i % 2;
-    wnd->m_bDropListOpen = i % 3 == 2;
+    wnd->m_bDropListOpen = i % 7 == 2;
+    wnd->m_nSpinnerAngle = (i * 8) % 360;
+    wnd->m_hbmpPayQR = i % 3 == 0 ? nullptr : qr;
+    wnd->m_nPayState = i % 11 == 1 ? PAY_STATE_SUCCESS : i % 11 == 7 ? PAY_STATE_FAILED : PAY_STATE_NONE;
+    wnd->m_bShowOrderDetail = i % 4 == 2;
+    wnd->m_bShowToast = i % 8 == 2;
+    wnd->m_bShowCouponPopup = i % 13 == 5;
+    wnd->m_nCountdownSeconds = 300 - i % 60;
     if (viaWindow) {
         InvalidateRect(wnd->m_hWnd, nullptr, FALSE);
         UpdateWindow(wnd->m_hWnd);
@@ -24,7 +38,16 @@ void PaintRound(CMainWnd* wnd, RenderCanvas& canvas, int i, bool viaWindow) {
 TEST(PaintResources, GdiObjectCountStaysFlatOverThousandsOfPaints) {
     CMainWnd* wnd = testing_support::NewMainWnd();
     wnd->CreateAndLayoutWindow();
+    wnd->TakeLatePictures();
     ASSERT_NE(wnd->m_hWnd, nullptr);
+    for (int i = 0; i < 8; ++i) {
+        OrderInfo o;
+        o.order_no = L"NO-" + std::to_wstring(i);
+        o.status_text = i % 2 ? L"已完成" : L"待支付";
+        o.download_url = L"https://dl.example/" + std::to_wstring(i);
+        wnd->m_aOrders.push_back(o);
+    }
+    wnd->m_nSelectedOrder = 1;
     wnd->m_aVersions = {GameInfo{L"传奇 1.76"}, GameInfo{L"传奇 1.80"}, GameInfo{L"热血"}, GameInfo{L"怀旧"},
                         GameInfo{L"经典"}};
     const RECT& btn = wnd->m_rcMenuBtn;
@@ -33,16 +56,19 @@ TEST(PaintResources, GdiObjectCountStaysFlatOverThousandsOfPaints) {
     wnd->m_rcUserMenu.bottom = wnd->m_rcUserMenu.top + wnd->ScaleY(80);
     testing_support::PumpMessages();
 
-    int after10 = 0;
+    int afterFirstRounds = 0;
     {
         RenderCanvas canvas(wnd->m_hWnd);
-        for (int i = 0; i < 10; ++i) PaintRound(wnd, canvas, i, i % 2 == 1);
+        GdiObject<HBITMAP> qr(CreateCanvasBitmap(canvas.dc(), 100, 100));
+        // Every cached layer and kept frame exists after the first rounds.
+        for (int i = 0; i < 600; ++i) PaintRound(wnd, canvas, i, i % 2 == 1, qr.get());
         testing_support::PumpMessages();
-        after10 = testing_support::CountGdiObjects();
-        ASSERT_GT(after10, 0);
-        for (int i = 10; i < 2000; ++i) PaintRound(wnd, canvas, i, i % 4 == 0);
+        afterFirstRounds = testing_support::CountGdiObjects();
+        ASSERT_GT(afterFirstRounds, 0);
+        for (int i = 600; i < 2400; ++i) PaintRound(wnd, canvas, i, i % 4 == 0, qr.get());
         testing_support::PumpMessages();
-        EXPECT_EQ(testing_support::CountGdiObjects(), after10);
+        EXPECT_EQ(testing_support::CountGdiObjects(), afterFirstRounds);
+        wnd->m_hbmpPayQR = nullptr;
     }
     testing_support::DestroyMainWnd(wnd);
 }
@@ -53,6 +79,7 @@ TEST(PaintResources, KeptPicturesAreFreedWithTheWindow) {
     for (int round = 0; round < 3; ++round) {
         CMainWnd* wnd = testing_support::NewMainWnd();
         wnd->CreateAndLayoutWindow();
+        wnd->TakeLatePictures();
         ASSERT_NE(wnd->m_hWnd, nullptr);
         InvalidateRect(wnd->m_hWnd, nullptr, FALSE);
         UpdateWindow(wnd->m_hWnd);

@@ -55,6 +55,7 @@ protected:
     void SetUp() override {
         wnd = testing_support::NewMainWnd();
         wnd->CreateAndLayoutWindow();
+        wnd->TakeLatePictures();
         ASSERT_NE(wnd->m_hWnd, nullptr);
         canvas = new RenderCanvas(wnd->m_hWnd);
         wnd->m_aVersions = {GameInfo{L"传奇 1.76"}, GameInfo{L"热血 2.0"}, GameInfo{L"经典 3.0"}};

@@ -33,6 +33,7 @@ protected:
     void SetUp() override {
         wnd = testing_support::NewMainWnd();
         wnd->CreateAndLayoutWindow();
+        wnd->TakeLatePictures();
         ASSERT_NE(wnd->m_hWnd, nullptr);
         canvas = new RenderCanvas(wnd->m_hWnd);
         ASSERT_TRUE(canvas->valid());

@@ -18,6 +18,7 @@ std::wstring ResFolder() {
 TEST(ResourceFallbacks, MissingSmallIconLeavesTheBigIconAsBoth) {
     CMainWnd* wnd = testing_support::NewMainWnd();
     wnd->CreateAndLayoutWindow();
+    wnd->TakeLatePictures();
     ASSERT_NE(wnd->m_hIcon, nullptr);
     EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(wnd->m_hWnd, WM_GETICON, ICON_BIG, 0)), wnd->m_hIcon);
     EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(wnd->m_hWnd, WM_GETICON, ICON_SMALL, 0)), wnd->m_hIcon);
@@ -30,6 +31,7 @@ TEST(ResourceFallbacks, MissingBackgroundResourceLoadsTheDevelopmentFile) {
     CMainWnd* wnd = testing_support::NewMainWnd();
     EXPECT_EQ(wnd->LoadPngResource(201), nullptr);
     wnd->CreateAndLayoutWindow();
+    wnd->TakeLatePictures();
     ASSERT_NE(wnd->m_hbmpBackground, nullptr);
     BITMAP bm = {};
     GetObjectW(wnd->m_hbmpBackground, sizeof(bm), &bm);
@@ -44,6 +46,7 @@ TEST(ResourceFallbacks, BackgroundStaysNullWhenTheFileIsMissingToo) {
     ASSERT_TRUE(MoveFileW(file.c_str(), moved.c_str()));
     CMainWnd* wnd = testing_support::NewMainWnd();
     wnd->CreateAndLayoutWindow();
+    wnd->TakeLatePictures();
     EXPECT_EQ(wnd->m_hbmpBackground, nullptr);
     // The others still come from their resources.
     EXPECT_NE(wnd->m_hbmpLogo, nullptr);

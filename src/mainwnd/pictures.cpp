@@ -1,0 +1,112 @@
+// Decoding the window's embedded pictures, on the window thread or ahead of
+// need on a thread of their own (see pictures.h).
+#include "mainwnd/pictures.h"
+
+#include "draw/gdiplus.h"
+
+#include <cstring>
+
+#include "util/handles.h"
+
+namespace {
+
+HBITMAP ToHBitmap(Gdiplus::Bitmap* bitmap) {
+    HBITMAP hbmp = nullptr;
+    if (bitmap && bitmap->GetLastStatus() == Gdiplus::Ok) {
+        if (bitmap->GetHBITMAP(Gdiplus::Color(0, 0, 0, 0), &hbmp) != Gdiplus::Ok) hbmp = nullptr;
+    }
+    return hbmp;
+}
+
+}  // namespace
+
+HBITMAP DecodePngResource(UINT id) {
+    const HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+    if (!res) return nullptr;
+    HGLOBAL loaded = LoadResource(module, res);
+    const DWORD size = SizeofResource(module, res);
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes || size == 0) return nullptr;
+
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!block) return nullptr;
+    void* dst = GlobalLock(block);
+    if (!dst) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    std::memcpy(dst, bytes, size);
+    GlobalUnlock(block);
+
+    ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(block, TRUE, stream.put()))) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromStream(stream.get(), FALSE));
+    return ToHBitmap(bitmap.get());
+}
+
+HBITMAP DecodePngFile(const std::wstring& path) {
+    std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromFile(path.c_str(), FALSE));
+    return ToHBitmap(bitmap.get());
+}
+
+std::wstring PictureFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    const size_t slash = folder.find_last_of(L'\\');
+    return (slash == std::wstring::npos ? std::wstring(L".") : folder.substr(0, slash)) + L"\\res\\";
+}
+
+HBITMAP DecodePicture(const PictureSlot& slot) {
+    if (HBITMAP bitmap = DecodePngResource(slot.id)) return bitmap;
+    return DecodePngFile(PictureFolder() + slot.file);
+}
+
+PictureDecoder::~PictureDecoder() {
+    // The owner takes its pictures before it goes; whatever is left has no
+    // field to go to any more and is freed here.
+    if (!m_job) return;
+    if (m_thread) {
+        WaitForSingleObject(m_thread, INFINITE);
+        CloseHandle(m_thread);
+    }
+    for (HBITMAP bitmap : m_job->bitmaps) {
+        if (bitmap) DeleteObject(bitmap);
+    }
+}
+
+void PictureDecoder::Start(std::vector<PictureSlot> slots) {
+    m_started = true;
+    auto job = std::make_unique<Job>();
+    job->slots = std::move(slots);
+    job->bitmaps.assign(job->slots.size(), nullptr);
+    m_thread = CreateThread(nullptr, 0, Run, job.get(), 0, nullptr);
+    m_job = std::move(job);
+    if (!m_thread) {
+        Run(m_job.get());
+    }
+}
+
+bool PictureDecoder::Deliver(bool wait) {
+    if (!m_job) return true;
+    if (m_thread) {
+        if (WaitForSingleObject(m_thread, wait ? INFINITE : 0) != WAIT_OBJECT_0) return false;
+        CloseHandle(m_thread);
+        m_thread = nullptr;
+    }
+    for (size_t i = 0; i < m_job->slots.size(); ++i) *m_job->slots[i].field = m_job->bitmaps[i];
+    m_job.reset();
+    return true;
+}
+
+DWORD WINAPI PictureDecoder::Run(LPVOID param) {
+    auto* job = static_cast<Job*>(param);
+    // The window's GDI+ serves: the window takes the pictures, waiting for
+    // this thread if need be, before it shuts GDI+ down.
+    for (size_t i = 0; i < job->slots.size(); ++i) job->bitmaps[i] = DecodePicture(job->slots[i]);
+    return 0;
+}

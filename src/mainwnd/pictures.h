@@ -1,0 +1,58 @@
+// The window's embedded pictures: decoding them from the program's
+// resources (or the development folder's files), and a thread that decodes
+// some of them while the window already paints.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// A PNG resource of this module (RT_RCDATA) or a PNG file decoded with GDI+
+// and converted on a fully transparent black background; null on failure.
+// GDI+ must be started. Safe on any thread.
+HBITMAP DecodePngResource(UINT id);
+HBITMAP DecodePngFile(const std::wstring& path);
+
+// The development folder's "res\" beside the running executable.
+std::wstring PictureFolder();
+
+// One picture for a window field: its resource and the file to fall back on.
+struct PictureSlot {
+    HBITMAP* field;
+    UINT id;
+    const wchar_t* file;
+};
+
+// The picture of a slot: the resource, else the development folder's file.
+HBITMAP DecodePicture(const PictureSlot& slot);
+
+// Decodes slots on a thread of its own. The thread writes only its own
+// results; the window thread puts them into their fields once it has ended,
+// so a paint never sees a half-made picture.
+class PictureDecoder {
+public:
+    PictureDecoder() = default;
+    PictureDecoder(const PictureDecoder&) = delete;
+    PictureDecoder& operator=(const PictureDecoder&) = delete;
+    // Waits for the thread; pictures never handed over are freed.
+    ~PictureDecoder();
+
+    // Starts decoding; without a thread the slots are decoded at once.
+    void Start(std::vector<PictureSlot> slots);
+    bool Started() const { return m_started; }
+    // Puts finished pictures into their fields: waiting for the thread, or
+    // only if it has already ended. True when nothing is left pending.
+    bool Deliver(bool wait);
+
+private:
+    struct Job {
+        std::vector<PictureSlot> slots;
+        std::vector<HBITMAP> bitmaps;
+    };
+    static DWORD WINAPI Run(LPVOID job);
+
+    std::unique_ptr<Job> m_job;
+    HANDLE m_thread = nullptr;
+    bool m_started = false;
+};
