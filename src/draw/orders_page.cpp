@@ -101,20 +101,12 @@ void CMainWnd::DrawOrdersPage(HDC dc) {
     const LayoutScale s{m_fScaleX, m_fScaleY};
     const int width = ScaleX(840);
     const RECT panel = CentredPanel(client.right, client.bottom, width, ScaleY(460));
-    const int px = panel.left;
     const int py = panel.top;
     const int radius = ScaleX(8);
 
     Gdiplus::Graphics g(dc);
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    DrawPagePanel(dc, g, panel, radius);
-
-    SetBkMode(dc, TRANSPARENT);
-    {
-        ScopedFont title(dc, CreateUIFont(24, 700));
-        DrawLabel(dc, L"我的订单", {px, py + ScaleY(30), px + width, py + ScaleY(70)}, palette::kTextWhite,
-                  kTextCentre);
-    }
+    DrawTitledPagePanel(dc, g, panel, L"我的订单");
 
     const OrdersTable cells = OrdersTableGeometry(client.right, client.bottom, s);
     const Table t = {cells, cells.tx + cells.tw - ScaleX(180), cells.tx + cells.tw};

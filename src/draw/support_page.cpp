@@ -25,13 +25,7 @@ void CMainWnd::DrawSupportPage(HDC dc) {
 
     Gdiplus::Graphics g(dc);
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    DrawPagePanel(dc, g, panel, radius);
-
-    SetBkMode(dc, TRANSPARENT);
-    {
-        ScopedFont title(dc, CreateUIFont(24, 700));
-        DrawLabel(dc, L"联系客服", {px, py + ScaleY(30), px + w, py + ScaleY(70)}, palette::kTextWhite, kTextCentre);
-    }
+    DrawTitledPagePanel(dc, g, panel, L"联系客服");
 
     if (m_hbmpSupport) {
         BITMAP bm = {};

@@ -77,6 +77,14 @@ void DrawPagePanel(HDC dc, Gdiplus::Graphics& g, const RECT& rc, int radius) {
     DrawRoundOutline(dc, rc, radius, palette::kPanelBorder);
 }
 
+void CMainWnd::DrawTitledPagePanel(HDC dc, Gdiplus::Graphics& g, const RECT& panel, const wchar_t* title) {
+    DrawPagePanel(dc, g, panel, ScaleX(8));
+    SetBkMode(dc, TRANSPARENT);
+    ScopedFont font(dc, CreateUIFont(24, 700));
+    DrawLabel(dc, title, {panel.left, panel.top + ScaleY(30), panel.right, panel.top + ScaleY(70)}, palette::kTextWhite,
+              kTextCentre);
+}
+
 void DrawHomeButton(HDC dc, Gdiplus::Graphics& g, const RECT& rc, int radius) {
     DrawRoundPanel(g, rc, radius, Opaque(80, 80, 80), Opaque(120, 120, 120));
     DrawLabel(dc, L"首页", rc, palette::kTextGrey, kTextCentre);

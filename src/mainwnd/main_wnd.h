@@ -186,6 +186,8 @@ public:
     // "已复制" under the dialog's copy button.
     void DrawCopyToast(HDC dc);
     void DrawSupportPage(HDC dc);
+    // The orders and support pages' panel with its bold white title.
+    void DrawTitledPagePanel(HDC dc, Gdiplus::Graphics& g, const RECT& panel, const wchar_t* title);
     // The login and redemption cards and the coupon popup.
     void DrawLoginPage(HDC dc);
     void DrawRedeemPage(HDC dc);
