@@ -1,7 +1,8 @@
 #!/bin/bash
 # Builds everything and runs every test: unit tests under Wine at 96, 120 and
 # 144 DPI, integration tests against the local backend, end-to-end tests in a
-# real window under Xvfb, the backend's own tests and a bounded fuzz run.
+# real window under Xvfb, the backend's own tests, the hand-over under
+# ThreadSanitizer and a bounded fuzz run.
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh
