@@ -187,7 +187,10 @@ std::wstring CMainWnd::KeptFrameKey() const {
         }
         return key;
     }
-    if (m_nPage == PAGE_PURCHASE && m_nPayState != PAY_STATE_NONE && !m_bShowOrderDetail) {
+    // Under a card whose loading animation still turns (an order found paid
+    // on resuming), the frame changes twenty times a second: not worth keeping.
+    const bool animating = !m_hbmpPayQR && m_uSpinnerTimer != 0;
+    if (m_nPage == PAGE_PURCHASE && m_nPayState != PAY_STATE_NONE && !m_bShowOrderDetail && !animating) {
         std::wstring key = L"purchase+result|" + PurchaseLayerKey() + L"|" + std::to_wstring(m_nPayState) + L"|" +
                            std::to_wstring(m_nCountdownSeconds) + L"|" +
                            std::to_wstring(reinterpret_cast<uintptr_t>(m_hbmpPayQR)) + L"|" +

@@ -233,11 +233,19 @@ class Session:
             time.sleep(0.2)
         raise AssertionError("window %r did not appear" % title)
 
+    def _probe_line(self, command):
+        """The probe's answer. It always prints one; when a wine start under
+        load returns without output, the probe is simply started again."""
+        for _ in range(3):
+            out = subprocess.run(["wine", PROBE, command], env=self.env, capture_output=True, text=True,
+                                 timeout=60).stdout.strip().splitlines()
+            if out:
+                return out[-1]
+            time.sleep(0.3)
+        return "none"
+
     def probe(self, command="find"):
-        out = subprocess.run(["wine", PROBE, command], env=self.env, capture_output=True, text=True,
-                             timeout=60).stdout.strip().splitlines()
-        line = out[-1] if out else "none"
-        parts = line.split()
+        parts = self._probe_line(command).split()
         if parts[0] != "found":
             return None
         return {"cls": parts[1], "x": int(parts[2]), "y": int(parts[3]), "w": int(parts[4]), "h": int(parts[5]),
@@ -245,9 +253,7 @@ class Session:
 
     def stats(self):
         """Threads, handles, GDI objects and working set (KiB) of the program's process."""
-        out = subprocess.run(["wine", PROBE, "stats"], env=self.env, capture_output=True, text=True,
-                             timeout=60).stdout.strip().splitlines()
-        parts = (out[-1] if out else "none").split()
+        parts = self._probe_line("stats").split()
         if parts[0] != "stats":
             return None
         return dict(zip(("threads", "handles", "gdi", "working_set_kib"), map(int, parts[1:5])))

@@ -79,7 +79,8 @@ class InputWindow(unittest.TestCase):
             x1, y1, w1, h1 = s.geometry(wid)
             self.assertEqual((x1 - x0, y1 - y0), (-130, 70))
             self.assertEqual((w1, h1), (w, h))
-            info = s.probe("find")
+            info = wait_until(lambda: s.probe("find"), timeout=5)
+            self.assertIsNotNone(info, "the probe did not find the window")
             self.assertEqual((info["x"], info["y"]), (x1, y1), "Windows and X disagree on the position")
 
             # The button is up: moving the mouse no longer drags.
