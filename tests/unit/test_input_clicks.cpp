@@ -385,6 +385,15 @@ TEST_F(InputHomeButton, OnlyOnThePurchaseOrdersAndSupportPages) {
 
 using InputRedeemLogin = InputWindowTest;
 
+// Where the purchase page leaves the selector, and where home must put it back.
+constexpr RECT kPurchaseSelector = {260, 210, 500, 250};
+void ExpectHomeSelector(const RECT& rc) {
+    EXPECT_EQ(rc.left, 440);
+    EXPECT_EQ(rc.top, 330);
+    EXPECT_EQ(rc.right, 760);
+    EXPECT_EQ(rc.bottom, 375);
+}
+
 // Redeem card {350,200,850,520}: close {810,215,830,235}, input {430,340,770,385},
 // button {510,430,690,475}.
 TEST_F(InputRedeemLogin, RedeemPopupFieldsAndClose) {
@@ -400,8 +409,10 @@ TEST_F(InputRedeemLogin, RedeemPopupFieldsAndClose) {
 
     wnd->m_strRedeemCode = L"CODE";
     wnd->m_nFocusField = 1;
+    wnd->m_rcVersionCombo = kPurchaseSelector;  // reached through the purchase page
     Click(829, 234);
     EXPECT_EQ(wnd->m_nPage, PAGE_HOME);
+    ExpectHomeSelector(wnd->m_rcVersionCombo);
     EXPECT_FALSE(wnd->m_bRedeemSubmitted);
     EXPECT_TRUE(wnd->m_strRedeemCode.empty());
     EXPECT_EQ(wnd->m_nFocusField, 0);
@@ -422,8 +433,10 @@ TEST_F(InputRedeemLogin, LoginPopupFieldsAndClose) {
 
     wnd->m_strAccount = L"acc";
     wnd->m_strPassword = L"pw";
+    wnd->m_rcVersionCombo = kPurchaseSelector;
     Click(810, 185);
     EXPECT_EQ(wnd->m_nPage, PAGE_HOME);
+    ExpectHomeSelector(wnd->m_rcVersionCombo);
     EXPECT_FALSE(wnd->m_bLoginSubmitted);
     EXPECT_TRUE(wnd->m_strAccount.empty());
     EXPECT_TRUE(wnd->m_strPassword.empty());
