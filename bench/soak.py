@@ -62,9 +62,7 @@ def main():
             Session("soak", backend=backend.api) as s:
         proc = s.start()
         s.wait_window()
-        log = os.path.join(s.data_folder(), "OrvaneDownloader.log")
-        if not wait_until(lambda: os.path.exists(log) and "Games parsed" in open(log, "rb").read().decode(
-                "utf-8", "replace"), timeout=60):
+        if not wait_until(lambda: "Games parsed" in s.log_text(), timeout=60):
             raise SystemExit("the program did not start")
         time.sleep(2)
         report("after start-up", s)

@@ -201,6 +201,14 @@ class Session:
         user = next(u for u in os.listdir(users) if u not in ("Public",))
         return os.path.join(users, user, "AppData", "Roaming", "OrvaneDownloader")
 
+    def log_text(self):
+        """The program's log so far, or "" before it has written one."""
+        path = os.path.join(self.data_folder(), "OrvaneDownloader.log")
+        if not os.path.exists(path):
+            return ""
+        with open(path, "rb") as f:
+            return f.read().decode("utf-8", errors="replace")
+
     def machine_code(self):
         """The machine code the program logged in with (from config.json)."""
         with open(os.path.join(self.data_folder(), "config.json"), encoding="utf-8") as f:

@@ -17,14 +17,6 @@ DEADLINE_S = 60
 RETRY_WAITS_S = 0.5 + 1 + 2
 
 
-def log_text(s):
-    path = os.path.join(s.data_folder(), "OrvaneDownloader.log")
-    if not os.path.exists(path):
-        return ""
-    with open(path, "rb") as f:
-        return f.read().decode("utf-8", errors="replace")
-
-
 def script(backend, endpoint, reply):
     status, body = backend.post("/__test__/script", json.dumps({"endpoint": endpoint, "replies": [reply]}).encode())
     if status != 200:
@@ -46,7 +38,7 @@ class HostileStartup(unittest.TestCase):
             self.assertEqual(code, 0)
             self.assertGreater(took, DEADLINE_S - 1, "the trickle was read until the deadline")
             self.assertLess(took, DEADLINE_S + RETRY_WAITS_S + 20)
-            log = log_text(s)
+            log = s.log_text()
             self.assertIn("AutoLogin status=200 resp_len=0", log, "the cut attempt counts as no reply")
             self.assertIn("Login success", log, "the next attempt logs in")
 
@@ -55,8 +47,8 @@ class HostileStartup(unittest.TestCase):
             script(backend, "login", {"endless": True, "filler": "{\"data\":["})
             proc = s.start()
             s.wait_window()
-            self.assertTrue(wait_until(lambda: "Games parsed count=" in log_text(s), timeout=60))
-            log = log_text(s)
+            self.assertTrue(wait_until(lambda: "Games parsed count=" in s.log_text(), timeout=60))
+            log = s.log_text()
             self.assertIn("AutoLogin status=200 resp_len=0", log)
             self.assertIn("Login success", log)
             time.sleep(1)

@@ -36,14 +36,6 @@ def is_plain(rgb):
     return abs(r - b) < 12 and abs(g - b) < 12
 
 
-def log_text(s):
-    path = os.path.join(s.data_folder(), "OrvaneDownloader.log")
-    if not os.path.exists(path):
-        return ""
-    with open(path, "rb") as f:
-        return f.read().decode("utf-8", errors="replace")
-
-
 class InputWindow(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -63,7 +55,7 @@ class InputWindow(unittest.TestCase):
         wid = s.wait_window()
         self.assertTrue(wait_until(lambda: s.probe("find")))
         # Input is handled once the start-up fetches have returned.
-        self.assertTrue(wait_until(lambda: "Games parsed count=" in log_text(s), timeout=30))
+        self.assertTrue(wait_until(lambda: "Games parsed count=" in s.log_text(), timeout=30))
         time.sleep(0.5)
         return proc, wid
 

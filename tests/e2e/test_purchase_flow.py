@@ -47,19 +47,11 @@ def dark_share(img, box):
     return dark / float((x1 - x0) * (y1 - y0))
 
 
-def log_text(s):
-    path = os.path.join(s.data_folder(), "OrvaneDownloader.log")
-    if not os.path.exists(path):
-        return ""
-    with open(path, "rb") as f:
-        return f.read().decode("utf-8", errors="replace")
-
-
 class PurchaseFlow(unittest.TestCase):
     def start(self, s):
         proc = s.start()
         s.wait_window()
-        self.assertTrue(wait_until(lambda: "Games parsed count=" in log_text(s), timeout=40))
+        self.assertTrue(wait_until(lambda: "Games parsed count=" in s.log_text(), timeout=40))
         time.sleep(0.8)
         return proc
 

@@ -4,7 +4,6 @@ and exits with 0 without opening a window of its own."""
 
 import os
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))

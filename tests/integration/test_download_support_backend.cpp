@@ -15,19 +15,6 @@ const char kPng1x1[] = "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAIAAACQd1PeAAAADElEQVR4
 
 std::string Data(const std::string& data) { return R"({"code":0,"msg":"ok","data":)" + data + "}"; }
 
-std::wstring ClipboardText(HWND owner) {
-    std::wstring text = L"<none>";
-    if (!OpenClipboard(owner)) return L"<busy>";
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = p;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
-}
-
 }  // namespace
 
 TEST(MemberDownload, TheNameIsPercentEncodedAndAMissingLinkCopiesAsEmpty) {
@@ -57,7 +44,7 @@ TEST(MemberDownload, TheNameIsPercentEncodedAndAMissingLinkCopiesAsEmpty) {
     const RECT b = w->m_rcCopyBtn;
     ASSERT_FALSE(IsRectEmpty(&b));
     w.Click({(b.left + b.right) / 2, (b.top + b.bottom) / 2});
-    EXPECT_EQ(ClipboardText(w->m_hWnd), L"") << "an empty link is copied as an empty text";
+    EXPECT_EQ(testing_support::ClipboardText(), L"") << "an empty link is copied as an empty text";
 }
 
 TEST(SupportImage, AnAddressOnAnotherHostIsFetchedThere) {

@@ -88,4 +88,30 @@ int ScreenDpiY() {
     return v;
 }
 
+void SetClipboardText(const std::wstring& text) {
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (block) {
+        memcpy(GlobalLock(block), text.c_str(), bytes);
+        GlobalUnlock(block);
+        if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+    }
+    CloseClipboard();
+}
+
+std::wstring ClipboardText() {
+    std::wstring text = L"<none>";
+    if (!OpenClipboard(nullptr)) return L"<busy>";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = p;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
 }  // namespace testing_support

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "mainwnd/main_wnd.h"
 
 namespace testing_support {
@@ -30,5 +32,12 @@ int ExpectedDpi();
 // The screen's actual LOGPIXELSX / LOGPIXELSY.
 int ScreenDpiX();
 int ScreenDpiY();
+
+// Puts text on the clipboard from the test itself, as a marker.
+void SetClipboardText(const std::wstring& text);
+
+// The clipboard's Unicode text; "<none>" when it holds none, "<busy>" when
+// it cannot be opened, so that an empty text is told from no text.
+std::wstring ClipboardText();
 
 }  // namespace testing_support

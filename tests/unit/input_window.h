@@ -95,31 +95,7 @@ inline bool HandleIsOpen(HANDLE h) {
     return GetHandleInformation(h, &flags) != FALSE;
 }
 
-// Puts text on the clipboard from the test itself, as a marker.
-inline void SetClipboardText(const std::wstring& text) {
-    if (!OpenClipboard(nullptr)) return;
-    EmptyClipboard();
-    const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (block) {
-        memcpy(GlobalLock(block), text.c_str(), bytes);
-        GlobalUnlock(block);
-        if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
-    }
-    CloseClipboard();
-}
-
-inline std::wstring ClipboardText() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) return L"<clipboard busy>";
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = p;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
-}
+using testing_support::ClipboardText;
+using testing_support::SetClipboardText;
 
 }  // namespace input_testing

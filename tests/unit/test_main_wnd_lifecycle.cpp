@@ -130,15 +130,16 @@ struct ExpectedImage {
     LONG height;
 };
 
+const ExpectedImage kEmbeddedImages[] = {
+    {&CMainWnd::m_hbmpBackground, 201, 1838, 1208},
+    {&CMainWnd::m_hbmpLogo, 202, 1205, 1205},
+    {&CMainWnd::m_hbmpPayIcon, 203, 2500, 2500},
+    {&CMainWnd::m_hbmpSupport, 204, 224, 236},
+};
+
 TEST(MainWndImages, EmbeddedPngsDecodeWithTheirPixelSizes) {
     CMainWnd* wnd = NewMainWnd();
-    const ExpectedImage images[] = {
-        {&CMainWnd::m_hbmpBackground, 201, 1838, 1208},
-        {&CMainWnd::m_hbmpLogo, 202, 1205, 1205},
-        {&CMainWnd::m_hbmpPayIcon, 203, 2500, 2500},
-        {&CMainWnd::m_hbmpSupport, 204, 224, 236},
-    };
-    for (const ExpectedImage& img : images) {
+    for (const ExpectedImage& img : kEmbeddedImages) {
         HBITMAP bmp = wnd->LoadPngResource(img.id);
         ASSERT_NE(bmp, nullptr) << "resource " << img.id;
         BITMAP bm = {};
@@ -153,7 +154,7 @@ TEST(MainWndImages, EmbeddedPngsDecodeWithTheirPixelSizes) {
     // The window set-up puts them into their fields.
     wnd->CreateAndLayoutWindow();
     wnd->TakeLatePictures();
-    for (const ExpectedImage& img : images) {
+    for (const ExpectedImage& img : kEmbeddedImages) {
         BITMAP bm = {};
         ASSERT_NE(wnd->*img.field, nullptr);
         GetObjectW(wnd->*img.field, sizeof(bm), &bm);
@@ -218,13 +219,7 @@ TEST(MainWndImages, PicturesDecodedAheadOnThreadsAreThePlainDecodesByteForByte) 
     CMainWnd* wnd = NewMainWnd();
     wnd->CreateAndLayoutWindow();
     wnd->TakeLatePictures();
-    const ExpectedImage images[] = {
-        {&CMainWnd::m_hbmpBackground, 201, 1838, 1208},
-        {&CMainWnd::m_hbmpLogo, 202, 1205, 1205},
-        {&CMainWnd::m_hbmpPayIcon, 203, 2500, 2500},
-        {&CMainWnd::m_hbmpSupport, 204, 224, 236},
-    };
-    for (const ExpectedImage& img : images) {
+    for (const ExpectedImage& img : kEmbeddedImages) {
         HBITMAP plain = wnd->LoadPngResource(img.id);
         ASSERT_NE(plain, nullptr) << img.id;
         const std::string expected = DibBytes(plain);
