@@ -60,7 +60,6 @@ std::string BuildLoginBody(const std::wstring& exeName, const std::wstring& chan
            "\",\"qhclickid\":\"" + JsonEscape(clickId) + "\",\"machine_code\":\"" + JsonEscape(machineCode) + "\"}";
 }
 
-
 void CMainWnd::AutoLogin() {
     m_strApiBase = LoadApiBase();
     const std::wstring url = BuildApiUrl(m_strApiBase, L"login");

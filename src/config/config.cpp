@@ -35,7 +35,6 @@ bool RewriteInPlace(const std::wstring& path, const std::string& bytes) {
     return FlushFileBuffers(file.get()) != FALSE;
 }
 
-
 }  // namespace
 
 const wchar_t kDefaultApiBase[] = L"http://127.0.0.1:8001/api/v1";
@@ -92,7 +91,6 @@ std::wstring LoadApiBaseFrom(const std::wstring& configPath) {
 std::wstring LoadApiBase() {
     return LoadApiBaseFrom(GetConfigFilePath());
 }
-
 
 void SaveLoginStateTo(const std::wstring& configPath, const std::wstring& apiBase,
                       const LoginResult& result) {

@@ -84,28 +84,33 @@ void CMainWnd::PaintClient(HDC dc) {
 
 void CMainWnd::PaintFrame(HDC dc, bool withToast) {
     // The coupon popup's opaque overlay hides the whole page: it is not drawn.
-    if (m_bShowCouponPopup) {
-    } else if (m_nPage == PAGE_HOME) {
-        DrawHomeLayer(dc);
-        DrawHomeControls(dc);
-    } else if (m_nPage == PAGE_PURCHASE) {
-        // Background and title bar come with the page's cached panel.
-        DrawPurchasePage(dc);
-    } else {
-        DrawBackground(dc);
-        DrawTitleBar(dc);
-        switch (m_nPage) {
-            case PAGE_ORDERS: DrawOrdersPage(dc); break;
-            case PAGE_SUPPORT: DrawSupportPage(dc); break;
-            case PAGE_REDEEM: DrawRedeemPage(dc); break;
-            case PAGE_LOGIN: DrawLoginPage(dc); break;
-            default: break;
-        }
-    }
+    if (!m_bShowCouponPopup) DrawPage(dc);
     // Popups in paint order: each one covers what came before.
     if (m_bShowCouponPopup) DrawCouponPopup(dc);
     if (m_bShowUserMenu) DrawUserMenu(dc);
     if (m_bShowOrderDetail) DrawOrderDetailDialog(dc, withToast);
+}
+
+void CMainWnd::DrawPage(HDC dc) {
+    if (m_nPage == PAGE_HOME) {
+        DrawHomeLayer(dc);
+        DrawHomeControls(dc);
+        return;
+    }
+    if (m_nPage == PAGE_PURCHASE) {
+        // Background and title bar come with the page's cached panel.
+        DrawPurchasePage(dc);
+        return;
+    }
+    DrawBackground(dc);
+    DrawTitleBar(dc);
+    switch (m_nPage) {
+        case PAGE_ORDERS: DrawOrdersPage(dc); break;
+        case PAGE_SUPPORT: DrawSupportPage(dc); break;
+        case PAGE_REDEEM: DrawRedeemPage(dc); break;
+        case PAGE_LOGIN: DrawLoginPage(dc); break;
+        default: break;
+    }
 }
 
 void CMainWnd::DrawHomeLayer(HDC dc) {
@@ -142,17 +147,17 @@ void CMainWnd::DrawBackground(HDC dc) {
     });
 }
 
-namespace {
-
-void AddText(std::wstring& key, const std::wstring& text) {
+void AppendKeyText(std::wstring& key, const std::wstring& text) {
     key += L'\x1F';
     key += text;
 }
 
+namespace {
+
 void AddOrder(std::wstring& key, const OrderInfo& o) {
     for (const std::wstring* text :
          {&o.order_no, &o.alipay_trade_no, &o.game_name, &o.amount_text, &o.status_text, &o.download_url, &o.time_text}) {
-        AddText(key, *text);
+        AppendKeyText(key, *text);
     }
 }
 
@@ -173,7 +178,7 @@ std::wstring CMainWnd::KeptFrameKey() const {
         const int count = static_cast<int>(m_aOrders.size());
         key += L"|" + std::to_wstring(m_nOrderPage) + L"|" + std::to_wstring(count) + L"|" +
                std::to_wstring(m_nOrdersPerPage) + (m_hOrdersThread ? L"|loading" : L"|");
-        AddText(key, m_strLevel);
+        AppendKeyText(key, m_strLevel);
         const int first = FirstOrderOfPage(m_nOrderPage, m_nOrdersPerPage, count);
         for (int i = first; i < count && i < first + m_nOrdersPerPage; ++i) AddOrder(key, m_aOrders[i]);
         if (!m_bShowOrderDetail) return key;
@@ -197,7 +202,7 @@ std::wstring CMainWnd::KeptFrameKey() const {
                            (m_hbmpPayQR ? L"" : std::to_wstring(m_nSpinnerAngle)) + (m_bDropListOpen ? L"|list" : L"|");
         if (m_bDropListOpen) {
             key += std::to_wstring(m_nSelectedVersion);
-            for (const GameInfo& v : m_aVersions) AddText(key, v.name);
+            for (const GameInfo& v : m_aVersions) AppendKeyText(key, v.name);
         }
         return key;
     }

@@ -48,11 +48,9 @@ PurchaseGeometry Geometry(const CMainWnd& w) {
     RECT client = {};
     GetClientRect(w.m_hWnd, &client);
     PurchaseGeometry p;
-    const int pw = w.ScaleX(760);
-    const int ph = w.ScaleY(420);
-    const int px = (client.right - pw) / 2;
-    const int py = (client.bottom - ph) / 2;
-    p.panel = {px, py, px + pw, py + ph};
+    p.panel = CentredPanel(client.right, client.bottom, w.ScaleX(760), w.ScaleY(420));
+    const int px = p.panel.left;
+    const int py = p.panel.top;
     p.x0 = px + w.ScaleX(420);
     p.y0 = py + w.ScaleY(30);
     p.xL = px + w.ScaleX(40);
@@ -87,7 +85,7 @@ std::wstring CMainWnd::PurchaseLayerKey() const {
     key += m_nPayState == PAY_STATE_NONE ? L"|tip" : L"|card";
     for (const std::wstring* text : {&m_offer.title, &m_offer.currency, &m_offer.unit, &m_offer.gift_text,
                                      &m_offer.benefit_title, &m_offer.scan_tip}) {
-        key += L"\x1F" + *text;
+        AppendKeyText(key, *text);
     }
     for (size_t i = 0; i < 2; ++i) {
         key += L"\x1E" + (i < m_offer.benefits.size() ? m_offer.benefits[i] : L"\x1D");

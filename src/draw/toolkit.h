@@ -116,6 +116,8 @@ std::wstring OrderPageInfo(int page, int perPage, int orderCount);
 
 // A cache key naming a client size and the images a layer is drawn from.
 std::wstring CacheKey(SIZE size, std::initializer_list<const void*> images);
+// Adds a text to a cache key behind a separator no drawn text contains.
+void AppendKeyText(std::wstring& key, const std::wstring& text);
 
 // Copies the cached layer into dc at (0, 0), first drawing it anew with draw
 // when the cache is empty or its key differs. When no layer can be made,

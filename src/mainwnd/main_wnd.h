@@ -228,6 +228,8 @@ public:
     std::wstring KeptFrameKey() const;
     // Every routine of the paint order, without any frame kept.
     void PaintFrame(HDC dc, bool withToast = true);
+    // The current page under its popups.
+    void DrawPage(HDC dc);
 
     // Framework and images
     HBITMAP m_hbmpBackground = nullptr;

@@ -1,5 +1,5 @@
-// UTF-16/UTF-8 conversion over the platform, JSON and URL escaping of UTF-16
-// text, and the local-time text.
+// The local-time text; also brings the UTF conversions (utf.h, converted
+// here over the platform) and the escaping (encode.h) to Windows callers.
 #pragma once
 
 #include <windows.h>
