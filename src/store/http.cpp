@@ -45,6 +45,27 @@ bool KeepsReplyAfterFailedRead(DWORD leftBeforeRead) {
     return !(GetLastError() == ERROR_WINHTTP_TIMEOUT && leftBeforeRead < kPlatformReceiveMs);
 }
 
+// Hands the exchange's request handle to a stop switch for as long as the
+// exchange runs; a handle the switch closed is not closed again.
+class CancelRegistration {
+public:
+    CancelRegistration(HttpCancel* cancel, WinHttpHandle& request) : m_cancel(cancel), m_request(request) {
+        m_registered = !m_cancel || m_cancel->Register(m_request.get());
+    }
+    CancelRegistration(const CancelRegistration&) = delete;
+    CancelRegistration& operator=(const CancelRegistration&) = delete;
+    ~CancelRegistration() {
+        if (m_cancel && m_registered && !m_cancel->Unregister(m_request.get())) m_request.release();
+    }
+    // False once cancelled: the handle must not be used any more.
+    bool Live() const { return m_registered && !(m_cancel && m_cancel->Cancelled()); }
+
+private:
+    HttpCancel* m_cancel;
+    WinHttpHandle& m_request;
+    bool m_registered;
+};
+
 TargetBuffers BuffersFor(TargetLimit limit) {
     switch (limit) {
         case TargetLimit::Long: return {2048, 2048, 2048};
@@ -57,6 +78,10 @@ TargetBuffers BuffersFor(TargetLimit limit) {
 }  // namespace
 
 void SetExchangeDeadlineForTesting(DWORD ms) { g_deadlineMs.store(ms); }
+
+std::shared_ptr<HttpCancel> NewHttpCancel() {
+    return std::make_shared<HttpCancel>([](void* request) { WinHttpCloseHandle(static_cast<HINTERNET>(request)); });
+}
 
 ExchangeClock::ExchangeClock() : m_deadline(GetTickCount64() + g_deadlineMs.load()) {}
 
@@ -131,7 +156,7 @@ bool OpenHttpExchange(const std::wstring& url, const wchar_t* verb, TargetLimit 
     return true;
 }
 
-bool SendAndReceive(HINTERNET request, bool post, const std::string& body) {
+bool SendAndReceive(HINTERNET request, bool post, const std::string& body, HttpCancel* cancel) {
     BOOL sent;
     if (post) {
         const DWORD length = static_cast<DWORD>(body.size());
@@ -140,7 +165,8 @@ bool SendAndReceive(HINTERNET request, bool post, const std::string& body) {
     } else {
         sent = WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0);
     }
-    return sent && WinHttpReceiveResponse(request, nullptr);
+    if (!sent || (cancel && cancel->Cancelled())) return false;
+    return WinHttpReceiveResponse(request, nullptr) != FALSE;
 }
 
 DWORD QueryStatusCode(HINTERNET request) {
@@ -153,20 +179,24 @@ DWORD QueryStatusCode(HINTERNET request) {
     return status;
 }
 
-bool ReadResponseBody(HINTERNET request, std::string& reply, size_t maxBytes, const ExchangeClock& clock) {
+bool ReadResponseBody(HINTERNET request, std::string& reply, size_t maxBytes, const ExchangeClock& clock,
+                      HttpCancel* cancel) {
+    const auto cancelled = [cancel] { return cancel && cancel->Cancelled(); };
     std::vector<char> buffer;
     for (;;) {
+        if (cancelled()) return false;
         const DWORD left = LimitTimeouts(request, clock);
         if (left == 0) return false;
         DWORD available = 0;
-        if (!WinHttpQueryDataAvailable(request, &available)) return KeepsReplyAfterFailedRead(left);
+        if (!WinHttpQueryDataAvailable(request, &available)) return KeepsReplyAfterFailedRead(left) && !cancelled();
         if (available == 0) return true;
         // One byte past the limit is enough to know the reply is too long.
         const size_t room = maxBytes - std::min(maxBytes, reply.size());
         const DWORD want = static_cast<DWORD>(std::min<size_t>(available, room + 1));
         buffer.resize(want);
         DWORD read = 0;
-        if (!WinHttpReadData(request, buffer.data(), want, &read)) return KeepsReplyAfterFailedRead(left);
+        if (cancelled()) return false;
+        if (!WinHttpReadData(request, buffer.data(), want, &read)) return KeepsReplyAfterFailedRead(left) && !cancelled();
         if (read == 0) return true;
         if (read > room) return false;
         reply.append(buffer.data(), read);
@@ -174,15 +204,17 @@ bool ReadResponseBody(HINTERNET request, std::string& reply, size_t maxBytes, co
 }
 
 bool HttpRequest(const std::wstring& url, const wchar_t* verb, const std::string& body, std::string& reply,
-                 DWORD* status, TargetLimit limit, size_t maxBytes) {
+                 DWORD* status, TargetLimit limit, size_t maxBytes, HttpCancel* cancel) {
     const ExchangeClock clock;
     HttpExchange ex;
     if (!OpenHttpExchange(url, verb, limit, ex)) return false;
+    const CancelRegistration registration(cancel, ex.request);
     const bool post = wcscmp(verb, L"POST") == 0;
-    if (!LimitTimeouts(ex.request.get(), clock) || !SendAndReceive(ex.request.get(), post, body)) return false;
+    if (!registration.Live() || !LimitTimeouts(ex.request.get(), clock)) return false;
+    if (!SendAndReceive(ex.request.get(), post, body, cancel) || !registration.Live()) return false;
     const DWORD code = QueryStatusCode(ex.request.get());
     std::string received;
-    if (!ReadResponseBody(ex.request.get(), received, maxBytes, clock)) return false;
+    if (!ReadResponseBody(ex.request.get(), received, maxBytes, clock, cancel)) return false;
     if (status) *status = code;
     reply = std::move(received);
     return true;

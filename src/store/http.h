@@ -4,8 +4,11 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <memory>
 #include <string>
 #include <utility>
+
+#include "store/api_target.h"
 
 // A WinHTTP handle (session, connection or request) closed on scope exit.
 class WinHttpHandle {
@@ -23,6 +26,8 @@ public:
 
     HINTERNET get() const { return m_h; }
     explicit operator bool() const { return m_h != nullptr; }
+    // Gives up ownership of a handle that someone else has closed.
+    void release() { m_h = nullptr; }
     void reset(HINTERNET h = nullptr) {
         if (m_h) WinHttpCloseHandle(m_h);
         m_h = h;
@@ -56,6 +61,8 @@ enum class TargetLimit {
 
 extern const wchar_t kUserAgent[];
 
+
+
 // Base + "/" (unless the base is empty or already ends with one) + path.
 std::wstring BuildApiUrl(const std::wstring& apiBase, const std::wstring& pathAndQuery);
 
@@ -64,8 +71,9 @@ std::wstring BuildApiUrl(const std::wstring& apiBase, const std::wstring& pathAn
 bool OpenHttpExchange(const std::wstring& url, const wchar_t* verb, TargetLimit limit, HttpExchange& ex);
 
 // Sends the request and waits for the response headers. POST carries the
-// JSON content-type header and body; GET carries neither.
-bool SendAndReceive(HINTERNET request, bool post, const std::string& body);
+// JSON content-type header and body; GET carries neither. A cancel between
+// the two steps ends it before the handle is used again.
+bool SendAndReceive(HINTERNET request, bool post, const std::string& body, HttpCancel* cancel = nullptr);
 
 // The response's status code, 0 when it cannot be read.
 DWORD QueryStatusCode(HINTERNET request);
@@ -99,15 +107,19 @@ private:
 DWORD LimitTimeouts(HINTERNET request, const ExchangeClock& clock);
 
 // Appends the response body to reply until nothing more is available, a
-// read fails, the deadline passes or the reply would exceed maxBytes. False
-// on the last two; whatever arrived before a failed read is kept.
-bool ReadResponseBody(HINTERNET request, std::string& reply, size_t maxBytes, const ExchangeClock& clock);
+// read fails, the deadline passes, the reply would exceed maxBytes or the
+// exchange is cancelled. False on the last three; whatever arrived before a
+// failed read is kept.
+bool ReadResponseBody(HINTERNET request, std::string& reply, size_t maxBytes, const ExchangeClock& clock,
+                      HttpCancel* cancel = nullptr);
 
 // One complete exchange. False when the URL is unusable, the server cannot
 // be reached, sent to or heard from, the reply is longer than maxBytes or
-// the deadline passes; then reply is untouched. True otherwise, whatever
-// the status code, with reply holding the body (possibly empty). Redirects
-// are not followed: a redirect's own reply is the reply. status, when
-// given, receives the status code.
+// the deadline passes or cancel is raised (before or during the exchange);
+// then reply is untouched. True otherwise, whatever the status code, with
+// reply holding the body (possibly empty). Redirects are not followed: a
+// redirect's own reply is the reply. status, when given, receives the
+// status code.
 bool HttpRequest(const std::wstring& url, const wchar_t* verb, const std::string& body, std::string& reply,
-                 DWORD* status = nullptr, TargetLimit limit = TargetLimit::Short, size_t maxBytes = kMaxJsonReply);
+                 DWORD* status = nullptr, TargetLimit limit = TargetLimit::Short, size_t maxBytes = kMaxJsonReply,
+                 HttpCancel* cancel = nullptr);

@@ -39,10 +39,10 @@ HBITMAP LoadImageBytes(const std::string& bytes) {
     return result;
 }
 
-FetchedImage FetchImage(const std::wstring& url, TargetLimit limit) {
+FetchedImage FetchImage(const std::wstring& url, TargetLimit limit, HttpCancel* cancel) {
     FetchedImage image;
     std::string reply;
-    if (!HttpRequest(url, L"GET", std::string(), reply, nullptr, limit, kMaxImageReply) || reply.empty()) {
+    if (!HttpRequest(url, L"GET", std::string(), reply, nullptr, limit, kMaxImageReply, cancel) || reply.empty()) {
         return image;
     }
     image.replied = true;

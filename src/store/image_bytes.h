@@ -22,7 +22,7 @@ struct FetchedImage {
 
 // GET url and decode the reply; blocks the calling thread, which must hold
 // GDI+ (see GdiplusSession).
-FetchedImage FetchImage(const std::wstring& url, TargetLimit limit);
+FetchedImage FetchImage(const std::wstring& url, TargetLimit limit, HttpCancel* cancel = nullptr);
 
 // Keeps GDI+ started for one scope: a worker that decodes images holds one,
 // so GDI+ stays up while it runs even if the window has shut its own down.
