@@ -177,7 +177,7 @@ std::wstring CMainWnd::KeptFrameKey() const {
         std::wstring key = L"orders|" + frame;
         const int count = static_cast<int>(m_aOrders.size());
         key += L"|" + std::to_wstring(m_nOrderPage) + L"|" + std::to_wstring(count) + L"|" +
-               std::to_wstring(m_nOrdersPerPage) + (m_hOrdersThread ? L"|loading" : L"|");
+               std::to_wstring(m_nOrdersPerPage) + (m_ordersWorker.Running() ? L"|loading" : L"|");
         AppendKeyText(key, m_strLevel);
         const int first = FirstOrderOfPage(m_nOrderPage, m_nOrdersPerPage, count);
         for (int i = first; i < count && i < first + m_nOrdersPerPage; ++i) AddOrder(key, m_aOrders[i]);

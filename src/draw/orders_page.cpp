@@ -129,7 +129,7 @@ void CMainWnd::DrawOrdersPage(HDC dc) {
     const RECT rcNotice = {c.tx, c.ly + ScaleY(45), t.right, c.ly + ScaleY(90)};
     // The worker rebuilds m_aOrders while its handle is set, so the list is
     // not read until it is cleared.
-    if (m_hOrdersThread) {
+    if (m_ordersWorker.Running()) {
         DrawLabel(dc, L"正在加载订单数据...", rcNotice, palette::kTextDim, kTextCentre);
     } else if (m_aOrders.empty()) {
         DrawLabel(dc, L"暂无订单", rcNotice, palette::kTextDim, kTextCentre);

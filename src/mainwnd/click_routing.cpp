@@ -163,7 +163,7 @@ bool HomeButtonStep(ClickContext& c) {
     w.m_bLoginSubmitted = false;
     w.m_bDropListOpen = false;
     w.m_nFocusField = 0;
-    w.StopPayPolling();
+    w.StopPayment();
     w.StopWindowTimer(w.m_uCountdownTimer);
     w.StopWindowTimer(w.m_uSpinnerTimer);
     w.m_bVipDownload = false;
@@ -327,7 +327,7 @@ void CMainWnd::OnMouseMove(POINT pt) {
 }
 
 void CMainWnd::OnCloseButton() {
-    StopPayPolling();
+    StopPayment();
     if (m_strLevel != L"vip" && !m_bShowCouponPopup) {
         m_bShowCouponPopup = true;
         Repaint();

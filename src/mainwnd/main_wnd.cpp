@@ -18,15 +18,6 @@ namespace {
 
 constexpr const wchar_t* kWindowTitle = L"Orvane Downloader";
 
-// Waits for a worker for at most timeoutMs and closes its handle; a thread
-// that does not finish in time is left running, never terminated.
-void JoinAndClose(HANDLE& thread, DWORD timeoutMs) {
-    if (!thread) return;
-    WaitForSingleObject(thread, timeoutMs);
-    CloseHandle(thread);
-    thread = nullptr;
-}
-
 }  // namespace
 
 CMainWnd::CMainWnd() {
@@ -50,26 +41,17 @@ CMainWnd::CMainWnd() {
     CreateDesktopShortcut();
     m_nOrderPage = 0;
     m_nOrdersPerPage = 6;
-    m_hPayIntentThread = nullptr;
-    m_hPayPollThread = nullptr;
     m_results = std::make_shared<ResultQueue>();
-    m_hOrdersThread = nullptr;
-    m_hSupportThread = nullptr;
-    m_hPayWorkerThread = nullptr;
 }
 
 CMainWnd::~CMainWnd() {
-    if (m_hPayPollThread) {
-        if (m_pollControl) m_pollControl->Stop();
-        JoinAndClose(m_hPayPollThread, 2000);
+    // Workers are stopped, not waited for: their exchanges are cancelled and
+    // what they still deliver goes into a closed queue, where it is freed.
+    // They hold only their jobs and the shared queue, nothing of this object.
+    StopPayPolling();
+    for (WorkerSlot* slot : {&m_payIntentWorker, &m_ordersWorker, &m_supportWorker, &m_resumeWorker}) {
+        slot->Retire();
     }
-    JoinAndClose(m_hPayIntentThread, 1000);
-    JoinAndClose(m_hOrdersThread, 1000);
-    JoinAndClose(m_hSupportThread, 1000);
-    JoinAndClose(m_hPayWorkerThread, 1000);
-
-    // A worker still running from here on delivers into a closed queue: its
-    // result is freed there and nothing reaches this object any more.
     if (m_results) m_results->Close();
     m_latePictures.Deliver(true);
 

@@ -11,6 +11,8 @@
 #include "duilib/window_wnd.h"
 #include "mainwnd/pictures.h"
 #include "mainwnd/worker_results.h"
+#include "mainwnd/worker_slot.h"
+#include "store/cancel.h"
 #include "store/image_bytes.h"
 #include "store/orders.h"
 #include "store/records.h"
@@ -102,20 +104,29 @@ public:
     void StartPayIntentWorker();
     void StartResumeWorker();
     void StartPayPolling();
+    // Retires the poller at once; whatever it still brings is dropped.
     void StopPayPolling();
+    // Home and close: every payment worker retired and the result timer
+    // stopped, so nothing arriving later moves the page or starts anything.
+    void StopPayment();
     // The backend's status word for an order, or "error"; blocks this thread.
     std::wstring QueryPayStatus(const std::wstring& orderNo) const;
-    // Window-thread halves of the payment workers' results.
-    void ApplyPayIntent(const std::string& data);
-    void FinishPayIntent(bool haveOrder, FetchedImage qr);
+    // Window-thread halves of the payment workers' results; each acts only
+    // while its worker's start is current and its order is the one in progress.
+    void ApplyPayIntent(WorkerTicket ticket, const std::string& data);
+    void FinishPayIntent(WorkerTicket ticket, const std::wstring& orderNo, FetchedImage qr);
     void ApplyResumeQr(WorkerTicket ticket, const std::wstring& orderNo, FetchedImage qr);
     void ApplyResumePaid(WorkerTicket ticket);
-    void ApplyPollStatus(WorkerTicket ticket, const std::wstring& status, OrdersFetch orders);
+    void ApplyResumeEnd(WorkerTicket ticket);
+    void ApplyPollStatus(WorkerTicket ticket, const std::wstring& orderNo, const std::wstring& status,
+                         OrdersFetch orders);
+    // Hides the coupon popup once the user is a member.
+    void WithdrawCouponOffer();
     // Only a QR reply that arrived replaces the old picture.
     void ReplacePayQr(FetchedImage qr);
     void DeletePayQr();
     // Every write of the order in progress goes through here, so a running
-    // poller follows it.
+    // poller moves to the new order.
     void SetPayOrderNo(const std::wstring& orderNo);
     // Applies every result the workers have handed over, oldest first.
     void ApplyWorkerResults();
@@ -123,6 +134,7 @@ public:
     // ---- orders ----
     // GET the orders on the window thread and apply them.
     void FetchOrders();
+    // Applies a list unless one asked for later is already applied.
     void ApplyOrders(OrdersFetch fetch);
     void StartOrdersWorker();
     void ApplyOrdersLoaded(WorkerTicket ticket, OrdersFetch fetch);
@@ -323,20 +335,20 @@ public:
     // Threads and the hand-over. Workers never touch the fields above: they
     // deliver results into m_results (guarded by its critical section) and
     // the window thread applies them. The queue is shared with the workers
-    // so one that outlives the window's waits never touches freed state.
-    HANDLE m_hPayIntentThread = nullptr;
-    HANDLE m_hPayPollThread = nullptr;
-    std::shared_ptr<PayPollControl> m_pollControl;  // the running poller's stop flag
+    // so one that outlives the window never touches freed state. Each slot
+    // holds a kind's thread; the orders slot's running job is also what the
+    // orders page shows as loading.
     std::shared_ptr<ResultQueue> m_results;
-    HANDLE m_hOrdersThread = nullptr;
-    HANDLE m_hSupportThread = nullptr;
-    HANDLE m_hPayWorkerThread = nullptr;
-    // The latest start of each worker kind; older results are stale.
-    struct Tickets {
-        WorkerTicket intent = 0;
-        WorkerTicket resume = 0;
-        WorkerTicket poll = 0;
-        WorkerTicket orders = 0;
-        WorkerTicket support = 0;
-    } m_tickets;
+    WorkerSlot m_payIntentWorker;
+    WorkerSlot m_payPollWorker;
+    WorkerSlot m_ordersWorker;
+    WorkerSlot m_supportWorker;
+    WorkerSlot m_resumeWorker;
+    std::wstring m_strPolledOrderNo;  // the running poller's order
+    // Held by a poller during its exchange, so a stopped poller's exchange
+    // that the platform could not break off never runs beside its successor's.
+    std::shared_ptr<ExchangeGate> m_pollGate = std::make_shared<ExchangeGate>();
+    // Every orders request is numbered; m_aOrders comes from request m_nOrdersSequence.
+    std::shared_ptr<RequestSequence> m_ordersSequence = std::make_shared<RequestSequence>();
+    uint64_t m_nOrdersSequence = 0;
 };

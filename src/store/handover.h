@@ -5,11 +5,9 @@
 // program instantiates it with a critical section.
 #pragma once
 
-#include <atomic>
 #include <deque>
 #include <functional>
 #include <mutex>
-#include <string>
 #include <utility>
 
 // The mailbox shared by the window and its workers. It outlives the window
@@ -62,31 +60,4 @@ private:
     bool m_open = false;
     Wake m_wake;
     std::deque<Item> m_items;
-};
-
-// One payment poller's stop flag and the order it asks about. Every poller
-// gets its own, so a poller that outlives the window's wait is never told to
-// go on again when its successor starts.
-template <class Lockable>
-class PollControl {
-public:
-    explicit PollControl(std::wstring orderNo) : m_orderNo(std::move(orderNo)) {}
-
-    void Stop() { m_stop.store(true); }
-    bool Stopped() const { return m_stop.load(); }
-
-    // The window keeps the order in step with the payment in progress.
-    void SetOrderNo(const std::wstring& orderNo) {
-        std::lock_guard<Lockable> guard(m_lock);
-        m_orderNo = orderNo;
-    }
-    std::wstring OrderNo() {
-        std::lock_guard<Lockable> guard(m_lock);
-        return m_orderNo;
-    }
-
-private:
-    std::atomic<bool> m_stop{false};
-    Lockable m_lock;
-    std::wstring m_orderNo;
 };

@@ -8,66 +8,66 @@
 
 namespace {
 
-struct OrdersJob {
-    std::shared_ptr<ResultQueue> results;
-    WorkerTicket ticket = 0;
-    std::wstring apiBase;
+struct OrdersJob : WorkerJob {
     std::wstring machineCode;
     std::wstring currency;
+    std::shared_ptr<RequestSequence> sequence;
 };
 
 }  // namespace
 
-OrdersFetch FetchOrdersList(const std::wstring& apiBase, const std::wstring& machineCode,
-                            const std::wstring& currency) {
+OrdersFetch FetchOrdersList(const ApiTarget& api, const std::wstring& machineCode, const std::wstring& currency,
+                            RequestSequence& sequence) {
+    const uint64_t number = sequence.Next();
     std::string reply;
-    const std::wstring url = BuildApiUrl(apiBase, L"orders/latest?limit=100&machine_code=" + UrlEncode(machineCode));
-    if (!HttpRequest(url, L"GET", std::string(), reply)) return OrdersFetch();
-    return ParseOrdersReply(reply, currency);
+    const std::wstring url = BuildApiUrl(api.base, L"orders/latest?limit=100&machine_code=" + UrlEncode(machineCode));
+    OrdersFetch fetch;
+    if (HttpRequest(url, L"GET", std::string(), reply, nullptr, TargetLimit::Short, kMaxJsonReply, api.cancel)) {
+        fetch = ParseOrdersReply(reply, currency);
+    }
+    fetch.sequence = number;
+    return fetch;
 }
 
 DWORD WINAPI OrdersWorker(LPVOID param) {
     const std::unique_ptr<OrdersJob> job = TakeJob<OrdersJob>(param);
-    OrdersFetch fetch = FetchOrdersList(job->apiBase, job->machineCode, job->currency);
-    job->results->Deliver(OnWindowThread([ticket = job->ticket, fetch = std::move(fetch)](CMainWnd& w) mutable {
-                              w.ApplyOrdersLoaded(ticket, std::move(fetch));
-                          }),
-                          WM_ORDERS_LOADED);
+    OrdersFetch fetch = FetchOrdersList(job->Api(), job->machineCode, job->currency, *job->sequence);
+    job->Deliver([ticket = job->ticket, fetch = std::move(fetch)](CMainWnd& w) mutable {
+        w.ApplyOrdersLoaded(ticket, std::move(fetch));
+    },
+                 WM_ORDERS_LOADED);
     return 0;
 }
 
-void CMainWnd::FetchOrders() { ApplyOrders(FetchOrdersList(m_strApiBase, m_strMachineCode, m_offer.currency)); }
+void CMainWnd::FetchOrders() {
+    ApplyOrders(FetchOrdersList(ApiTarget{m_strApiBase}, m_strMachineCode, m_offer.currency, *m_ordersSequence));
+}
 
 void CMainWnd::ApplyOrders(OrdersFetch fetch) {
-    switch (fetch.outcome) {
-        case OrdersFetch::Outcome::Failed:
-            return;
-        case OrdersFetch::Outcome::NoArray:
-            m_aOrders.clear();
-            return;
-        case OrdersFetch::Outcome::Parsed:
-            m_aOrders = std::move(fetch.orders);
-            m_nOrderPage = 0;
-            return;
+    // A list asked for before the one on screen would take the user back in time.
+    if (fetch.outcome == OrdersFetch::Outcome::Failed || fetch.sequence <= m_nOrdersSequence) return;
+    m_nOrdersSequence = fetch.sequence;
+    if (fetch.outcome == OrdersFetch::Outcome::NoArray) {
+        m_aOrders.clear();
+        return;
     }
+    m_aOrders = std::move(fetch.orders);
+    m_nOrderPage = 0;
 }
 
 void CMainWnd::StartOrdersWorker() {
-    if (m_hOrdersThread) CloseHandle(m_hOrdersThread);
     auto job = std::make_unique<OrdersJob>();
     job->results = m_results;
-    job->ticket = ++m_tickets.orders;
     job->apiBase = m_strApiBase;
     job->machineCode = m_strMachineCode;
     job->currency = m_offer.currency;
-    m_hOrdersThread = StartWorker(OrdersWorker, std::move(job));
+    job->sequence = m_ordersSequence;
+    m_ordersWorker.Start(OrdersWorker, std::move(job));
 }
 
 void CMainWnd::ApplyOrdersLoaded(WorkerTicket ticket, OrdersFetch fetch) {
-    // Every reply replaces the list in the order it arrives; only the latest
-    // worker's report ends the loading line.
+    // Any reply may be the freshest list; only the latest worker's report
+    // ends the loading line.
     ApplyOrders(std::move(fetch));
-    if (ticket != m_tickets.orders || !m_hOrdersThread) return;
-    CloseHandle(m_hOrdersThread);
-    m_hOrdersThread = nullptr;
+    m_ordersWorker.Finish(ticket);
 }

@@ -5,11 +5,14 @@
 
 #include <string>
 
+#include "mainwnd/worker_results.h"
+#include "store/api_target.h"
 #include "store/orders_reply.h"
 
-// GET the latest orders of a machine; blocks the calling thread.
-OrdersFetch FetchOrdersList(const std::wstring& apiBase, const std::wstring& machineCode,
-                            const std::wstring& currency);
+// GET the latest orders of a machine; blocks the calling thread. The fetch
+// carries the number the request was given by sequence when it went out.
+OrdersFetch FetchOrdersList(const ApiTarget& api, const std::wstring& machineCode, const std::wstring& currency,
+                            RequestSequence& sequence);
 
 // Thread procedure of the orders worker; takes ownership of its job.
 DWORD WINAPI OrdersWorker(LPVOID job);

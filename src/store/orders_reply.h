@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ struct OrdersFetch {
     enum class Outcome { Failed, NoArray, Parsed };
     Outcome outcome = Outcome::Failed;
     std::vector<OrderInfo> orders;
+    uint64_t sequence = 0;  // when the request went out, among all orders requests
 };
 
 // The longest amount text a record keeps, in UTF-16 units.

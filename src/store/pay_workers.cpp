@@ -3,7 +3,6 @@
 #include "store/pay_workers.h"
 
 #include "mainwnd/main_wnd.h"
-#include "store/http.h"
 #include "store/image_bytes.h"
 #include "store/orders.h"
 #include "store/pay_rules.h"
@@ -13,20 +12,34 @@
 
 namespace {
 
-FetchedImage FetchPayQr(const std::wstring& apiBase, const std::wstring& orderNo) {
-    return FetchImage(BuildApiUrl(apiBase, L"pay_qr?order_no=" + UrlEncode(orderNo)), TargetLimit::LongPath);
+FetchedImage FetchPayQr(const ApiTarget& api, const std::wstring& orderNo) {
+    return FetchImage(BuildApiUrl(api.base, L"pay_qr?order_no=" + UrlEncode(orderNo)), TargetLimit::LongPath,
+                      api.cancel);
 }
 
 // POST pay_intent; the reply's data object, or false.
 bool RequestPayIntent(const PayIntentJob& job, std::string& data) {
     std::string reply;
-    if (!HttpRequest(BuildApiUrl(job.apiBase, L"pay_intent"), L"POST", job.body, reply)) return false;
+    if (!HttpRequest(BuildApiUrl(job.apiBase, L"pay_intent"), L"POST", job.body, reply, nullptr,
+                     TargetLimit::Short, kMaxJsonReply, job.cancel.get())) {
+        return false;
+    }
     return ExtractDataObject(reply, data);
 }
 
 // A poll round's pause: ten sleeps of 100 ms, cut short by a stop.
-void WaitForNextPoll(const PayPollControl& control) {
-    for (int i = 0; i < 10 && !control.Stopped(); ++i) Sleep(100);
+void WaitForNextPoll(const WorkerJob& job) {
+    for (int i = 0; i < 10 && !job.Stopped(); ++i) Sleep(100);
+}
+
+// Waits until no earlier poller is inside an exchange; false when this one
+// is stopped meanwhile.
+bool EnterPollExchange(const PollJob& job) {
+    while (!job.gate->TryEnter()) {
+        if (job.Stopped()) return false;
+        Sleep(20);
+    }
+    return true;
 }
 
 }  // namespace
@@ -38,20 +51,22 @@ std::string BuildPayIntentBody(const std::wstring& machineCode, const std::wstri
            "\",\"apply_discount\":" + (applyDiscount ? "true" : "false") + "}";
 }
 
-std::wstring QueryPayStatusAt(const std::wstring& apiBase, const std::wstring& orderNo) {
+std::wstring QueryPayStatusAt(const ApiTarget& api, const std::wstring& orderNo) {
     std::string reply;
-    const std::wstring url = BuildApiUrl(apiBase, L"pay_status?order_no=" + UrlEncode(orderNo));
-    if (!HttpRequest(url, L"GET", std::string(), reply, nullptr, TargetLimit::Long)) return L"error";
+    const std::wstring url = BuildApiUrl(api.base, L"pay_status?order_no=" + UrlEncode(orderNo));
+    if (!HttpRequest(url, L"GET", std::string(), reply, nullptr, TargetLimit::Long, kMaxJsonReply, api.cancel)) {
+        return L"error";
+    }
     return Utf8ToWide(ParsePayStatusReply(reply));
 }
 
-std::wstring FindReusableOrder(const std::wstring& apiBase, const std::vector<OrderInfo>& orders,
+std::wstring FindReusableOrder(const ApiTarget& api, const std::vector<OrderInfo>& orders,
                                const std::wstring& price) {
     for (const OrderInfo& order : orders) {
         // An order without a number cannot be asked about, let alone paid.
         if (order.order_no.empty() || !IsPayableStatusText(order.status_text)) continue;
         if (!AmountMatchesPrice(order.amount_text, price)) continue;
-        if (QueryPayStatusAt(apiBase, order.order_no) == L"pending") return order.order_no;
+        if (QueryPayStatusAt(api, order.order_no) == L"pending") return order.order_no;
     }
     return std::wstring();
 }
@@ -66,19 +81,15 @@ DWORD WINAPI PayIntentWorker(LPVOID param) {
     if (RequestPayIntent(*job, data)) {
         std::string number;
         if (JsonGetString(data, "pay_order_no", number)) orderNo = Utf8ToWide(number);
-        job->results->Deliver(OnWindowThread([ticket, data](CMainWnd& w) {
-                                  if (ticket == w.m_tickets.intent) w.ApplyPayIntent(data);
-                              }),
-                              WM_PAYMENT_UPDATE);
+        job->Deliver([ticket, data](CMainWnd& w) { w.ApplyPayIntent(ticket, data); }, WM_PAYMENT_UPDATE);
     }
 
     FetchedImage qr;
-    if (!orderNo.empty()) qr = FetchPayQr(job->apiBase, orderNo);
-    job->results->Deliver(
-        OnWindowThread([ticket, haveOrder = !orderNo.empty(), qr = std::move(qr)](CMainWnd& w) mutable {
-            if (ticket == w.m_tickets.intent) w.FinishPayIntent(haveOrder, std::move(qr));
-        }),
-        WM_PAYMENT_UPDATE);
+    if (!orderNo.empty()) qr = FetchPayQr(job->Api(), orderNo);
+    job->Deliver([ticket, orderNo, qr = std::move(qr)](CMainWnd& w) mutable {
+        w.FinishPayIntent(ticket, orderNo, std::move(qr));
+    },
+                 WM_PAYMENT_UPDATE);
     return 0;
 }
 
@@ -86,71 +97,72 @@ DWORD WINAPI ResumeWorker(LPVOID param) {
     const std::unique_ptr<ResumeJob> job = TakeJob<ResumeJob>(param);
     const GdiplusSession gdiplus;
     const WorkerTicket ticket = job->ticket;
+    const ApiTarget api = job->Api();
 
     const auto qrReady = [&](const std::wstring& orderNo) {
-        FetchedImage qr = FetchPayQr(job->apiBase, orderNo);
-        job->results->Deliver(OnWindowThread([ticket, orderNo, qr = std::move(qr)](CMainWnd& w) mutable {
-                                  w.ApplyResumeQr(ticket, orderNo, std::move(qr));
-                              }),
-                              WM_PAY_QR_READY);
+        FetchedImage qr = FetchPayQr(api, orderNo);
+        job->Deliver([ticket, orderNo, qr = std::move(qr)](CMainWnd& w) mutable {
+            w.ApplyResumeQr(ticket, orderNo, std::move(qr));
+        },
+                     WM_PAY_QR_READY);
     };
 
-    std::wstring reusable = FindReusableOrder(job->apiBase, job->orders, job->price);
+    std::wstring reusable = FindReusableOrder(api, job->orders, job->price);
     if (!reusable.empty()) {
         qrReady(reusable);
         return 0;
     }
     if (!job->orderNo.empty()) {
-        const std::wstring status = QueryPayStatusAt(job->apiBase, job->orderNo);
+        const std::wstring status = QueryPayStatusAt(api, job->orderNo);
         if (status == L"pending") {
             qrReady(job->orderNo);
             return 0;
         }
         if (status == L"success") {
-            job->results->Deliver(OnWindowThread([ticket](CMainWnd& w) { w.ApplyResumePaid(ticket); }),
-                                  WM_PAYMENT_UPDATE);
+            job->Deliver([ticket](CMainWnd& w) { w.ApplyResumePaid(ticket); }, WM_PAYMENT_UPDATE);
             return 0;
         }
     }
 
     // Perhaps the list was out of date: look once more in a fresh one.
-    OrdersFetch fetch = FetchOrdersList(job->apiBase, job->machineCode, job->currency);
+    OrdersFetch fetch = FetchOrdersList(api, job->machineCode, job->currency, *job->ordersSequence);
     if (fetch.outcome == OrdersFetch::Outcome::Parsed) job->orders = fetch.orders;
     if (fetch.outcome == OrdersFetch::Outcome::NoArray) job->orders.clear();
-    job->results->Deliver(
-        OnWindowThread([fetch = std::move(fetch)](CMainWnd& w) mutable { w.ApplyOrders(std::move(fetch)); }),
-        WM_PAYMENT_UPDATE);
-    Sleep(500);
-    reusable = FindReusableOrder(job->apiBase, job->orders, job->price);
-    if (!reusable.empty()) qrReady(reusable);
+    job->Deliver([fetch = std::move(fetch)](CMainWnd& w) mutable { w.ApplyOrders(std::move(fetch)); },
+                 WM_PAYMENT_UPDATE);
+    for (int i = 0; i < 5 && !job->Stopped(); ++i) Sleep(100);
+    reusable = FindReusableOrder(api, job->orders, job->price);
+    if (!reusable.empty()) {
+        qrReady(reusable);
+        return 0;
+    }
+    job->Deliver([ticket](CMainWnd& w) { w.ApplyResumeEnd(ticket); }, WM_PAYMENT_UPDATE);
     return 0;
 }
 
 DWORD WINAPI PayPollWorker(LPVOID param) {
     const std::unique_ptr<PollJob> job = TakeJob<PollJob>(param);
-    PayPollControl& control = *job->control;
     const WorkerTicket ticket = job->ticket;
-    while (!control.Stopped()) {
-        const std::wstring orderNo = control.OrderNo();
-        if (orderNo.empty()) {
-            WaitForNextPoll(control);
+    const ApiTarget api = job->Api();
+    while (!job->Stopped()) {
+        if (job->orderNo.empty()) {
+            WaitForNextPoll(*job);
             continue;
         }
-        const std::wstring status = QueryPayStatusAt(job->apiBase, orderNo);
+        if (!EnterPollExchange(*job)) break;
+        const std::wstring status = QueryPayStatusAt(api, job->orderNo);
         OrdersFetch orders;
-        if (IsPaidStatus(status)) {
-            orders = FetchOrdersList(job->apiBase, job->machineCode, job->currency);
-            control.Stop();
-        } else if (IsLapsedStatus(status)) {
-            control.Stop();
-        }
-        // Every answer is reported, so the window repaints after each check.
-        job->results->Deliver(OnWindowThread([ticket, status, orders = std::move(orders)](CMainWnd& w) mutable {
-                                  w.ApplyPollStatus(ticket, status, std::move(orders));
-                              }),
-                              WM_PAYMENT_UPDATE);
-        if (control.Stopped()) break;
-        WaitForNextPoll(control);
+        const bool paid = IsPaidStatus(status);
+        if (paid) orders = FetchOrdersList(api, job->machineCode, job->currency, *job->ordersSequence);
+        job->gate->Leave();
+        // Every answer is reported, so the window repaints after each check;
+        // the window drops what a stopped poller still brings.
+        job->Deliver([ticket, orderNo = job->orderNo, status, orders = std::move(orders)](CMainWnd& w) mutable {
+            w.ApplyPollStatus(ticket, orderNo, status, std::move(orders));
+        },
+                     WM_PAYMENT_UPDATE);
+        if (paid || IsLapsedStatus(status)) break;
+        WaitForNextPoll(*job);
     }
     return 0;
 }

@@ -1,29 +1,13 @@
 // The payment flow on the window thread: starting a purchase or a resume,
 // the poller's start and stop, and applying what the payment workers hand
-// over. The workers themselves are in pay_workers.cpp.
+// over. Every result names the start it came from and the order it is
+// about, and acts only while both are still the payment in progress. The
+// workers themselves are in pay_workers.cpp.
 #include "mainwnd/main_wnd.h"
 #include "store/pay_rules.h"
 #include "store/pay_workers.h"
 #include "util/json.h"
 #include "util/text.h"
-
-namespace {
-
-// Waits for a worker for at most timeoutMs and closes its handle; a thread
-// that does not finish in time is left to end on its own.
-void JoinAndForget(HANDLE& thread, DWORD timeoutMs) {
-    if (!thread) return;
-    WaitForSingleObject(thread, timeoutMs);
-    CloseHandle(thread);
-    thread = nullptr;
-}
-
-void Forget(HANDLE& thread) {
-    if (thread) CloseHandle(thread);
-    thread = nullptr;
-}
-
-}  // namespace
 
 void CMainWnd::StartPurchase() {
     if (m_nSelectedVersion < 0 || m_nSelectedVersion >= static_cast<int>(m_aVersions.size())) return;
@@ -61,29 +45,37 @@ void CMainWnd::StartCouponPurchase() {
 }
 
 void CMainWnd::StartPayIntentWorker() {
-    Forget(m_hPayIntentThread);
+    // A new order supersedes whatever an earlier payment still had running.
+    m_resumeWorker.Retire();
+    StopPayPolling();
     const bool validVersion = m_nSelectedVersion >= 0 && m_nSelectedVersion < static_cast<int>(m_aVersions.size());
     auto job = std::make_unique<PayIntentJob>();
     job->results = m_results;
-    job->ticket = ++m_tickets.intent;
     job->apiBase = m_strApiBase;
     job->body = BuildPayIntentBody(m_strMachineCode, validVersion ? m_aVersions[m_nSelectedVersion].name : L"",
                                    m_strChannelCode, m_bCouponAccepted);
     job->previousOrderNo = m_strPayOrderNo;
-    m_hPayIntentThread = StartWorker(PayIntentWorker, std::move(job));
+    m_payIntentWorker.Start(PayIntentWorker, std::move(job));
 }
 
-void CMainWnd::ApplyPayIntent(const std::string& data) {
+void CMainWnd::ApplyPayIntent(WorkerTicket ticket, const std::string& data) {
+    if (!m_payIntentWorker.IsCurrent(ticket)) return;
     ApplyPriceFields(data);
     std::string orderNo;
     if (JsonGetString(data, "pay_order_no", orderNo)) SetPayOrderNo(Utf8ToWide(orderNo));
     m_nCountdownSeconds = CountdownSecondsFromIntent(data, m_offer.countdown_minutes);
 }
 
-void CMainWnd::FinishPayIntent(bool haveOrder, FetchedImage qr) {
-    if (haveOrder) ReplacePayQr(std::move(qr));
-    StopWindowTimer(m_uSpinnerTimer);
-    if (haveOrder) StartPayPolling();
+void CMainWnd::FinishPayIntent(WorkerTicket ticket, const std::wstring& orderNo, FetchedImage qr) {
+    if (!m_payIntentWorker.IsCurrent(ticket)) return;
+    m_payIntentWorker.Finish(ticket);
+    if (!orderNo.empty() && orderNo == m_strPayOrderNo) {
+        ReplacePayQr(std::move(qr));
+        StopWindowTimer(m_uSpinnerTimer);
+        StartPayPolling();
+    } else {
+        StopWindowTimer(m_uSpinnerTimer);
+    }
     Repaint();
 }
 
@@ -102,74 +94,101 @@ void CMainWnd::ReplacePayQr(FetchedImage qr) {
 
 void CMainWnd::SetPayOrderNo(const std::wstring& orderNo) {
     m_strPayOrderNo = orderNo;
-    if (m_pollControl) m_pollControl->SetOrderNo(orderNo);
+    // A poller asks about one order only: a running one moves to the new order.
+    if (m_payPollWorker.Running() && m_strPolledOrderNo != orderNo) StartPayPolling();
 }
 
 void CMainWnd::StartResumeWorker() {
-    Forget(m_hPayWorkerThread);
+    // The order to pay is looked up afresh: an intent still on its way is not it.
+    m_payIntentWorker.Retire();
     StartWindowTimer(m_uSpinnerTimer, TIMER_SPINNER, 50);
     auto job = std::make_unique<ResumeJob>();
     job->results = m_results;
-    job->ticket = ++m_tickets.resume;
     job->apiBase = m_strApiBase;
     job->machineCode = m_strMachineCode;
     job->currency = m_offer.currency;
     job->price = FormatPrice();
     job->orders = m_aOrders;
     job->orderNo = m_strPayOrderNo;
-    m_hPayWorkerThread = StartWorker(ResumeWorker, std::move(job));
+    job->ordersSequence = m_ordersSequence;
+    m_resumeWorker.Start(ResumeWorker, std::move(job));
 }
 
 void CMainWnd::ApplyResumeQr(WorkerTicket ticket, const std::wstring& orderNo, FetchedImage qr) {
-    if (ticket != m_tickets.resume) return;
+    if (!m_resumeWorker.IsCurrent(ticket)) return;
+    m_resumeWorker.Finish(ticket);
     SetPayOrderNo(orderNo);
     ReplacePayQr(std::move(qr));
     StopWindowTimer(m_uSpinnerTimer);
     StartPayPolling();
     Repaint();
-    Forget(m_hPayWorkerThread);
 }
 
 void CMainWnd::ApplyResumePaid(WorkerTicket ticket) {
-    if (ticket == m_tickets.resume) m_nPayState = PAY_STATE_SUCCESS;
+    if (!m_resumeWorker.IsCurrent(ticket)) return;
+    m_resumeWorker.Finish(ticket);
+    m_nPayState = PAY_STATE_SUCCESS;
 }
+
+void CMainWnd::ApplyResumeEnd(WorkerTicket ticket) { m_resumeWorker.Finish(ticket); }
 
 void CMainWnd::StartPayPolling() {
     StopPayPolling();
-    m_pollControl = std::make_shared<PayPollControl>(m_strPayOrderNo);
     auto job = std::make_unique<PollJob>();
     job->results = m_results;
-    job->control = m_pollControl;
-    job->ticket = ++m_tickets.poll;
     job->apiBase = m_strApiBase;
+    job->orderNo = m_strPayOrderNo;
     job->machineCode = m_strMachineCode;
     job->currency = m_offer.currency;
-    m_hPayPollThread = StartWorker(PayPollWorker, std::move(job));
+    job->ordersSequence = m_ordersSequence;
+    job->gate = m_pollGate;
+    m_strPolledOrderNo = m_strPayOrderNo;
+    m_payPollWorker.Start(PayPollWorker, std::move(job));
 }
 
 void CMainWnd::StopPayPolling() {
-    if (m_pollControl) m_pollControl->Stop();
-    // A poller inside an exchange may outlive the wait; its flag stays set and
-    // its ticket is stale, so it can neither poll again nor apply a status.
-    JoinAndForget(m_hPayPollThread, 2000);
+    m_payPollWorker.Retire();
+    m_strPolledOrderNo.clear();
 }
 
-void CMainWnd::ApplyPollStatus(WorkerTicket ticket, const std::wstring& status, OrdersFetch orders) {
-    if (ticket != m_tickets.poll) return;
+void CMainWnd::StopPayment() {
+    m_payIntentWorker.Retire();
+    m_resumeWorker.Retire();
+    StopPayPolling();
+    StopWindowTimer(m_uPayResultTimer);
+}
+
+void CMainWnd::ApplyPollStatus(WorkerTicket ticket, const std::wstring& orderNo, const std::wstring& status,
+                               OrdersFetch orders) {
+    const bool current = m_payPollWorker.IsCurrent(ticket) && orderNo == m_strPayOrderNo;
     if (IsPaidStatus(status)) {
-        m_nPayState = PAY_STATE_SUCCESS;
+        if (current) m_nPayState = PAY_STATE_SUCCESS;
+        // Paid is paid, even when the user has left the payment meanwhile.
         m_strLevel = L"vip";
         ApplyOrders(std::move(orders));
+        if (!current) {
+            WithdrawCouponOffer();
+            return;
+        }
+        m_payPollWorker.Finish(ticket);
         StopWindowTimer(m_uCountdownTimer);
         StartWindowTimer(m_uPayResultTimer, TIMER_PAY_RESULT, 1200);
-    } else if (IsLapsedStatus(status)) {
+    } else if (current && IsLapsedStatus(status)) {
+        m_payPollWorker.Finish(ticket);
         m_nPayState = PAY_STATE_FAILED;
         StartWindowTimer(m_uPayResultTimer, TIMER_PAY_RESULT, 2000);
     }
 }
 
+void CMainWnd::WithdrawCouponOffer() {
+    // The coupon is for users who have not paid; a member's close just quits.
+    if (!m_bShowCouponPopup) return;
+    m_bShowCouponPopup = false;
+    Repaint();
+}
+
 std::wstring CMainWnd::QueryPayStatus(const std::wstring& orderNo) const {
-    return QueryPayStatusAt(m_strApiBase, orderNo);
+    return QueryPayStatusAt(ApiTarget{m_strApiBase}, orderNo);
 }
 
 void CMainWnd::ResumeOrPayOrder(int index) {

@@ -15,11 +15,7 @@
 
 namespace {
 
-struct SupportJob {
-    std::shared_ptr<ResultQueue> results;
-    WorkerTicket ticket = 0;
-    std::wstring apiBase;
-};
+struct SupportJob : WorkerJob {};
 
 // "scheme://host:port" of a base address; empty when it cannot be split.
 std::wstring OriginOf(const std::wstring& apiBase) {
@@ -43,12 +39,15 @@ std::wstring OriginOf(const std::wstring& apiBase) {
 }
 
 // GET support/qq and then the image it names.
-FetchedImage FetchSupportImage(const std::wstring& apiBase) {
+FetchedImage FetchSupportImage(const ApiTarget& api) {
     std::string reply;
-    if (!HttpRequest(BuildApiUrl(apiBase, L"support/qq"), L"GET", std::string(), reply)) return FetchedImage();
-    const std::wstring url = SupportImageUrl(reply, apiBase);
+    if (!HttpRequest(BuildApiUrl(api.base, L"support/qq"), L"GET", std::string(), reply, nullptr, TargetLimit::Short,
+                     kMaxJsonReply, api.cancel)) {
+        return FetchedImage();
+    }
+    const std::wstring url = SupportImageUrl(reply, api.base);
     if (url.empty()) return FetchedImage();
-    return FetchImage(url, TargetLimit::LongPath);
+    return FetchImage(url, TargetLimit::LongPath, api.cancel);
 }
 
 }  // namespace
@@ -67,11 +66,11 @@ std::wstring GameDownloadPath(const std::wstring& name) { return L"games/downloa
 DWORD WINAPI SupportWorker(LPVOID param) {
     const std::unique_ptr<SupportJob> job = TakeJob<SupportJob>(param);
     const GdiplusSession gdiplus;
-    FetchedImage image = FetchSupportImage(job->apiBase);
-    job->results->Deliver(OnWindowThread([ticket = job->ticket, image = std::move(image)](CMainWnd& w) mutable {
-                              w.ApplySupportImage(ticket, std::move(image));
-                          }),
-                          WM_SUPPORT_LOADED);
+    FetchedImage image = FetchSupportImage(job->Api());
+    job->Deliver([ticket = job->ticket, image = std::move(image)](CMainWnd& w) mutable {
+        w.ApplySupportImage(ticket, std::move(image));
+    },
+                 WM_SUPPORT_LOADED);
     return 0;
 }
 
@@ -96,23 +95,20 @@ void CMainWnd::FetchGameDownload() {
 }
 
 void CMainWnd::StartSupportWorker() {
-    if (m_hSupportThread) CloseHandle(m_hSupportThread);
     auto job = std::make_unique<SupportJob>();
     job->results = m_results;
-    job->ticket = ++m_tickets.support;
     job->apiBase = m_strApiBase;
-    m_hSupportThread = StartWorker(SupportWorker, std::move(job));
+    m_supportWorker.Start(SupportWorker, std::move(job));
 }
 
 void CMainWnd::ApplySupportImage(WorkerTicket ticket, FetchedImage image) {
     // An older worker's picture is stale: it is freed with its result.
-    if (ticket != m_tickets.support) return;
+    if (!m_supportWorker.IsCurrent(ticket)) return;
     // The built-in picture may still be on its way: it must not land after this one.
     TakeLatePictures();
     if (image.replied) {
         if (m_hbmpSupport) DeleteObject(m_hbmpSupport);
         m_hbmpSupport = image.bitmap.release();
     }
-    if (m_hSupportThread) CloseHandle(m_hSupportThread);
-    m_hSupportThread = nullptr;
+    m_supportWorker.Finish(ticket);
 }

@@ -114,6 +114,8 @@ std::vector<Received> Requests() {
         JsonGetString(obj, "User-Agent", r.userAgent);
         JsonGetString(obj, "Content-Type", r.contentType);
         JsonGetString(obj, "body_text", r.bodyText);
+        JsonGetNumber(obj, "received_ms", r.receivedMs);
+        JsonGetNumber(obj, "ended_ms", r.endedMs);
         out.push_back(r);
     });
     return out;

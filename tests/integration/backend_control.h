@@ -19,6 +19,10 @@ struct Received {
     std::string userAgent;
     std::string contentType;
     std::string bodyText;
+    // When the request arrived and when its exchange ended (reply sent, or the
+    // client gone), in milliseconds of the backend's clock; -1 when unknown.
+    double receivedMs = -1;
+    double endedMs = -1;
 };
 
 // Clears scripts and the request log.

@@ -44,7 +44,7 @@ public:
 
     // Waits until the intent's QR code is shown and the poller runs.
     bool WaitForQr() {
-        return PumpUntil([&] { return m_wnd->m_hbmpPayQR && m_wnd->m_hPayPollThread; }, 10000);
+        return PumpUntil([&] { return m_wnd->m_hbmpPayQR && m_wnd->m_payPollWorker.Running(); }, 10000);
     }
 
 private:

@@ -58,7 +58,7 @@ TEST(SupportImage, AnAddressOnAnotherHostIsFetchedThere) {
     ASSERT_TRUE(backend::Script("/static/elsewhere.png", std::string(R"([{"body_b64":")") + kPng1x1 + "\"}]"));
     FlowWindow w(L"USER-SUPPORT-OTHER", false);
     w->StartSupportWorker();
-    ASSERT_TRUE(w.PumpUntil([&] { return w->m_hSupportThread == nullptr; }, 10000));
+    ASSERT_TRUE(w.PumpUntil([&] { return !w->m_supportWorker.Running(); }, 10000));
     BITMAP bm = {};
     ASSERT_EQ(GetObjectW(w->m_hbmpSupport, sizeof(bm), &bm), static_cast<int>(sizeof(bm)));
     EXPECT_EQ(bm.bmWidth, 1);

@@ -168,13 +168,13 @@ TEST_F(HostileBackend, PaymentIntentAndQr) {
         EXPECT_EQ(w->m_strPayOrderNo, L"PREV-1") << "no new order: the old one is paid for";
         EXPECT_TRUE(PriceUnchanged(w.operator->()));
         EXPECT_NEAR(w->m_nCountdownSeconds, 300, 5);
-        EXPECT_NE(w->m_hPayPollThread, nullptr);
+        EXPECT_TRUE(w->m_payPollWorker.Running());
         w->StopPayPolling();
     });
     ForEveryFault("pay_qr", [](FlowWindow& w, const Fault& f) {
         w->m_aVersions = {GameInfo{L"v"}};
         w->StartPurchase();
-        ASSERT_TRUE(w.PumpUntil([&] { return w->m_hPayPollThread != nullptr; }, kMaxRunMs));
+        ASSERT_TRUE(w.PumpUntil([&] { return w->m_payPollWorker.Running(); }, kMaxRunMs));
         EXPECT_FALSE(w->m_strPayOrderNo.empty());
         if (f.arrives == Arrives::Image) {
             EXPECT_TRUE(BitmapIs(w->m_hbmpPayQR, f.imageW, f.imageH));
@@ -206,7 +206,7 @@ TEST_F(HostileBackend, OrdersList) {
         w->m_aOrders = {kept};
         w->m_nPage = PAGE_ORDERS;
         w->StartOrdersWorker();
-        ASSERT_TRUE(w.PumpUntil([&] { return w->m_hOrdersThread == nullptr; }, kMaxRunMs));
+        ASSERT_TRUE(w.PumpUntil([&] { return !w->m_ordersWorker.Running(); }, kMaxRunMs));
         const bool unchanged = w->m_aOrders.size() == 1 && w->m_aOrders[0].order_no == L"KEEP";
         EXPECT_TRUE(unchanged || w->m_aOrders.empty()) << "kept, or emptied by a reply without a data array";
     });
@@ -234,7 +234,7 @@ TEST_F(HostileBackend, ContactImage) {
     REQUIRE_BACKEND();
     const auto runWorker = [](FlowWindow& w) {
         w->StartSupportWorker();
-        return w.PumpUntil([&] { return w->m_hSupportThread == nullptr; }, kMaxRunMs);
+        return w.PumpUntil([&] { return !w->m_supportWorker.Running(); }, kMaxRunMs);
     };
     ForEveryFault("support/qq", [&](FlowWindow& w, const Fault&) {
         HBITMAP builtIn = w->m_hbmpSupport;

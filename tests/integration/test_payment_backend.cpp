@@ -93,7 +93,7 @@ TEST(PaymentFlow, PurchaseShowsTheQrPollsAndLandsOnThePaidOrder) {
     EXPECT_EQ(w->m_nSelectedOrder, 0);
     EXPECT_EQ(w->m_nPayState, PAY_STATE_NONE);
     EXPECT_EQ(w->m_uPayResultTimer, 0u);
-    EXPECT_TRUE(w->m_pollControl->Stopped()) << "a paid order ends the poller";
+    EXPECT_FALSE(w->m_payPollWorker.Running()) << "a paid order ends the poller";
     const int after = backend::CountRequests("/api/v1/pay_status");
     w.Pump(1500);
     EXPECT_EQ(backend::CountRequests("/api/v1/pay_status"), after);
@@ -145,7 +145,7 @@ TEST(PaymentFlow, IntentCountdownUndecodableQrAndErrorsKeepPollingUntilHome) {
         w->m_offer.countdown_minutes = c.offerMinutes;
         w->m_nSelectedVersion = 0;
         w->StartPurchase();
-        ASSERT_TRUE(w.PumpUntil([&] { return w->m_hPayPollThread != nullptr; }, 10000)) << c.countdown;
+        ASSERT_TRUE(w.PumpUntil([&] { return w->m_payPollWorker.Running(); }, 10000)) << c.countdown;
         EXPECT_NEAR(w->m_nCountdownSeconds, c.seconds, 3) << c.countdown;
         EXPECT_EQ(w->m_strPayOrderNo, L"S-1");
         EXPECT_EQ(w->m_hbmpPayQR, nullptr) << "a reply that is no image leaves no QR";
@@ -161,7 +161,7 @@ TEST(PaymentFlow, IntentCountdownUndecodableQrAndErrorsKeepPollingUntilHome) {
     w.Click(kHomeBtn);
     EXPECT_LT(GetTickCount64() - before, 2000u);
     EXPECT_EQ(w->m_nPage, PAGE_HOME);
-    EXPECT_EQ(w->m_hPayPollThread, nullptr);
+    EXPECT_FALSE(w->m_payPollWorker.Running());
     EXPECT_EQ(w->m_strPayOrderNo, L"S-1") << "home keeps the order in progress";
     const int stopped = backend::CountRequests("/api/v1/pay_status");
     w.Pump(1500);
@@ -208,10 +208,10 @@ TEST(PaymentFlow, ResumeTakesThePendingOrderAtThePriceToPay) {
     ASSERT_TRUE(backend::Reset());
 
     w->StartResumeWorker();
-    ASSERT_TRUE(w.PumpUntil([&] { return w->m_hPayPollThread != nullptr; }, 8000));
+    ASSERT_TRUE(w.PumpUntil([&] { return w->m_payPollWorker.Running(); }, 8000));
     EXPECT_EQ(w->m_strPayOrderNo, match);
     EXPECT_NE(w->m_hbmpPayQR, nullptr);
-    EXPECT_EQ(w->m_hPayWorkerThread, nullptr);
+    EXPECT_FALSE(w->m_resumeWorker.Running());
     EXPECT_EQ(backend::CountRequests("/api/v1/pay_status?order_no=" + Narrow(other)), 0)
         << "a letter currency never matches the price";
     EXPECT_EQ(backend::CountRequests("/api/v1/pay_intent"), 0) << "a resume never creates an order";
@@ -231,7 +231,7 @@ TEST(PaymentFlow, ResumeOfAnOrderPaidMeanwhileShowsSuccessWithoutALevelChange) {
     ASSERT_TRUE(w.PumpUntil([&] { return w->m_nPayState == PAY_STATE_SUCCESS; }, 8000));
     EXPECT_TRUE(w->m_strLevel.empty());
     EXPECT_EQ(w->m_uPayResultTimer, 0u) << "the card stays until the user leaves";
-    EXPECT_EQ(w->m_hPayPollThread, nullptr);
+    EXPECT_FALSE(w->m_payPollWorker.Running());
 }
 
 TEST(PaymentFlow, PendingOrderOnTheOrdersPageResumesOrOpensWhenPaid) {
@@ -246,7 +246,7 @@ TEST(PaymentFlow, PendingOrderOnTheOrdersPageResumesOrOpensWhenPaid) {
     w.Click({930, 290});  // status cell of row 0
     EXPECT_EQ(w->m_nPage, PAGE_PURCHASE);
     EXPECT_EQ(w->m_strPayOrderNo, orderNo);
-    ASSERT_TRUE(w.PumpUntil([&] { return w->m_hPayPollThread != nullptr; }, 8000));
+    ASSERT_TRUE(w.PumpUntil([&] { return w->m_payPollWorker.Running(); }, 8000));
     EXPECT_NE(w->m_hbmpPayQR, nullptr);
 
     // Paid in the meantime: the cell opens the order instead.

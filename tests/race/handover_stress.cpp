@@ -1,8 +1,8 @@
 // Stress test of the worker-to-window hand-over, built natively under
 // ThreadSanitizer: many workers deliver while a window thread applies and
-// finally closes the queue, and pollers come and go while the window keeps
-// moving the order they follow. Any data race aborts the run; every check
-// below must hold for every interleaving.
+// finally closes the queue, and pollers come and go while the window cancels
+// each one's exchange as it starts the next. Any data race aborts the run;
+// every check below must hold for every interleaving.
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "store/cancel.h"
 #include "store/handover.h"
 
 namespace {
@@ -92,52 +93,88 @@ void RoundOfDeliveries(std::mt19937& rng, int workers, int perWorker) {
     Require(g_alive.load() == 0, "a result leaked or was freed twice");
 }
 
-// The window restarts pollers and moves the order while they poll; every
-// poller stops once told, and only the current poller's reports are applied.
+// A handle that counts its closes: each must be closed exactly once, by the
+// stop switch while registered, else by its worker.
+struct FakeHandle {
+    std::atomic<int> closes{0};
+};
+
+void CloseFake(void* handle) { static_cast<FakeHandle*>(handle)->closes.fetch_add(1); }
+
+// The window restarts pollers at random moments, cancelling each one's
+// exchange as the next starts. A poller registers a fresh handle for every
+// exchange and takes the shared gate around it; a cancelled poller may still
+// be inside when its successor starts. Checks: every handle is closed exactly
+// once, never two pollers inside the gate, and only the current poller's
+// reports are applied.
+template <class LatchLock>
 void RoundOfPollers(std::mt19937& rng, int restarts) {
-    using Control = PollControl<std::mutex>;
+    using Latch = CancelLatch<LatchLock>;
     struct Report {
         unsigned ticket;
-        std::wstring orderNo;
     };
     auto queue = std::make_shared<HandOver<std::unique_ptr<Report>, std::mutex>>();
     queue->Open([](unsigned) { return true; });
+    auto gate = std::make_shared<ExchangeGate>();
+    auto inside = std::make_shared<std::atomic<int>>(0);
+    std::mutex handlesLock;
+    std::vector<std::unique_ptr<FakeHandle>> handles;
 
     std::vector<std::thread> pollers;
-    std::shared_ptr<Control> current;
+    std::shared_ptr<Latch> current;
     unsigned ticket = 0;
     for (int i = 0; i < restarts; ++i) {
-        if (current) current->Stop();
-        current = std::make_shared<Control>(L"ORDER-" + std::to_wstring(i));
+        if (current) current->Cancel();
+        current = std::make_shared<Latch>(CloseFake);
         ++ticket;
-        // Each poller reports under its own ticket; the window applies only
-        // the current one's and drops what a stopped poller still sent.
-        pollers.emplace_back([control = current, queue, ticket] {
-            while (!control->Stopped()) {
-                const std::wstring orderNo = control->OrderNo();
-                Require(orderNo.compare(0, 6, L"ORDER-") == 0, "a poller read a torn order number");
-                queue->Deliver(std::make_unique<Report>(Report{ticket, orderNo}), 1);
-                std::this_thread::yield();
+        pollers.emplace_back([latch = current, queue, gate, inside, ticket, &handlesLock, &handles,
+                              seed = rng()] {
+            std::mt19937 local(seed);
+            while (!latch->Cancelled()) {
+                if (!gate->TryEnter()) {
+                    std::this_thread::yield();
+                    continue;
+                }
+                Require(inside->fetch_add(1) == 0, "two pollers exchanged at once");
+                FakeHandle* handle;
+                {
+                    std::lock_guard<std::mutex> guard(handlesLock);
+                    handles.push_back(std::make_unique<FakeHandle>());
+                    handle = handles.back().get();
+                }
+                if (latch->Register(handle)) {
+                    for (unsigned k = local() % 4; k > 0 && !latch->Cancelled(); --k) std::this_thread::yield();
+                    if (latch->Unregister(handle)) CloseFake(handle);
+                } else {
+                    CloseFake(handle);
+                }
+                inside->fetch_sub(1);
+                gate->Leave();
+                queue->Deliver(std::make_unique<Report>(Report{ticket}), 1);
             }
         });
-        for (int k = 0; k < 20; ++k) {
-            current->SetOrderNo(L"ORDER-" + std::to_wstring(i) + L"-" + std::to_wstring(rng() % 1000));
+        for (int k = static_cast<int>(rng() % 30); k > 0; --k) {
             for (std::unique_ptr<Report>& r : queue->TakeAll()) {
                 Require(r->ticket <= ticket, "a report from a poller not started yet");
             }
+            std::this_thread::yield();
         }
     }
-    current->Stop();
-    for (std::thread& t : pollers) t.join();  // every stopped poller ends
+    current->Cancel();
+    for (std::thread& t : pollers) t.join();  // every cancelled poller ends
     queue->Close();
+    for (const std::unique_ptr<FakeHandle>& h : handles) {
+        Require(h->closes.load() == 1, "a handle was closed twice or never");
+    }
 }
 
 }  // namespace
 
-// usage: handover_stress [ROUNDS] [--unsafe]
+// usage: handover_stress [ROUNDS] [--unsafe | --unsafe-latch]
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 2000;
     const bool unsafe = argc > 2 && std::string(argv[2]) == "--unsafe";
+    const bool unsafeLatch = argc > 2 && std::string(argv[2]) == "--unsafe-latch";
     std::mt19937 rng(20261208);
     for (int i = 0; i < rounds; ++i) {
         const int workers = 2 + static_cast<int>(rng() % 7);
@@ -147,7 +184,11 @@ int main(int argc, char** argv) {
         } else {
             RoundOfDeliveries<std::mutex>(rng, workers, perWorker);
         }
-        if (i % 20 == 0) RoundOfPollers(rng, 3 + static_cast<int>(rng() % 5));
+        if (unsafeLatch) {
+            RoundOfPollers<NoLock>(rng, 3 + static_cast<int>(rng() % 5));
+        } else if (i % 20 == 0) {
+            RoundOfPollers<std::mutex>(rng, 3 + static_cast<int>(rng() % 5));
+        }
     }
     std::printf("hand-over stress: %d rounds, no failure\n", rounds);
     return 0;

@@ -9,6 +9,11 @@
 
 namespace testing_support {
 
+WorkerTicket StartQuietWorker(WorkerSlot& slot) {
+    slot.Start([](LPVOID job) -> DWORD { return TakeJob<WorkerJob>(job) ? 0 : 1; }, std::make_unique<WorkerJob>());
+    return slot.Ticket();
+}
+
 CMainWnd* NewMainWnd() {
     return CMainWnd::CreateZeroFilled();
 }

@@ -13,6 +13,10 @@ namespace testing_support {
 // Allocates, zero-fills and constructs a CMainWnd as the entry point does.
 CMainWnd* NewMainWnd();
 
+// Starts a job in slot that hands nothing over, as a worker whose result is
+// still on its way; the start's ticket.
+WorkerTicket StartQuietWorker(WorkerSlot& slot);
+
 // Deletes a window object whose window was never created or already gone.
 void DeleteMainWnd(CMainWnd* wnd);
 

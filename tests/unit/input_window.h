@@ -28,12 +28,7 @@ protected:
 
     void TearDown() override {
         if (!wnd) return;
-        // Handles the tests made up are theirs to close; never wait on them.
         // Real workers left running then find the window gone, which is safe.
-        for (HANDLE* h : {&wnd->m_hOrdersThread, &wnd->m_hSupportThread, &wnd->m_hPayWorkerThread}) {
-            if (*h) CloseHandle(*h);
-            *h = nullptr;
-        }
         if (GetCapture() == hwnd) ReleaseCapture();
         testing_support::DestroyMainWnd(wnd);
         DropQuit();
@@ -87,13 +82,7 @@ protected:
     HWND hwnd = nullptr;
 };
 
-// An unnamed event stands in for a worker thread's handle.
-inline HANDLE FakeWorkerHandle() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
-
-inline bool HandleIsOpen(HANDLE h) {
-    DWORD flags = 0;
-    return GetHandleInformation(h, &flags) != FALSE;
-}
+using testing_support::StartQuietWorker;
 
 using testing_support::ClipboardText;
 using testing_support::SetClipboardText;

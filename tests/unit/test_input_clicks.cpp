@@ -3,7 +3,7 @@
 #include "input_window.h"
 
 using input_testing::ClipboardText;
-using input_testing::FakeWorkerHandle;
+using input_testing::StartQuietWorker;
 using input_testing::InputWindowTest;
 using input_testing::SetClipboardText;
 
@@ -305,12 +305,12 @@ TEST_F(InputCouponPopup, ConfirmStartsTheDiscountedPurchaseAndCloseShowsItAgain)
     EXPECT_TRUE(wnd->m_strPayOrderNo.empty());
     EXPECT_NE(wnd->m_uCountdownTimer, 0u);
     EXPECT_NE(wnd->m_uSpinnerTimer, 0u);
-    EXPECT_NE(wnd->m_hPayIntentThread, nullptr);
+    EXPECT_TRUE(wnd->m_payIntentWorker.Running());
 
     // Without a backend the intent fails: no order, so the spinner stops and
     // no poller starts; the countdown goes on.
     ASSERT_TRUE(PumpUntil([&] { return wnd->m_uSpinnerTimer == 0; }, 5000));
-    EXPECT_EQ(wnd->m_hPayPollThread, nullptr);
+    EXPECT_FALSE(wnd->m_payPollWorker.Running());
     EXPECT_NE(wnd->m_uCountdownTimer, 0u);
 
     Click(kCloseBtn.x, kCloseBtn.y);
@@ -482,21 +482,20 @@ using InputWindowTargets = InputWindowTest;
 TEST_F(InputWindowTargets, OrdersAndSupportButtonsStartTheirWorkers) {
     struct Case {
         POINT button;
-        HANDLE CMainWnd::*thread;
+        WorkerSlot CMainWnd::*worker;
         int page;
     };
-    for (const Case& c : {Case{kOrdersBtn, &CMainWnd::m_hOrdersThread, PAGE_ORDERS},
-                          Case{kSupportBtn, &CMainWnd::m_hSupportThread, PAGE_SUPPORT}}) {
-        HANDLE old = FakeWorkerHandle();
-        wnd->*c.thread = old;
+    for (const Case& c : {Case{kOrdersBtn, &CMainWnd::m_ordersWorker, PAGE_ORDERS},
+                          Case{kSupportBtn, &CMainWnd::m_supportWorker, PAGE_SUPPORT}}) {
+        WorkerSlot& slot = wnd->*c.worker;
+        const WorkerTicket old = StartQuietWorker(slot);
         Click(c.button.x, c.button.y);
         EXPECT_EQ(wnd->m_nPage, c.page);
-        // The old handle is dropped without waiting (the event is never
-        // signalled); its slot now holds a thread (the value may be reused).
-        ASSERT_NE(wnd->*c.thread, nullptr);
-        EXPECT_NE(GetThreadId(wnd->*c.thread), 0u);
-        // The worker reports (a failed fetch without a backend) and its handle goes.
-        EXPECT_TRUE(PumpUntil([&] { return wnd->*c.thread == nullptr; }, 5000)) << c.page;
+        // The old job is retired without waiting; a new one runs.
+        EXPECT_FALSE(slot.IsCurrent(old));
+        ASSERT_TRUE(slot.Running());
+        // The worker reports (a failed fetch without a backend) and its thread is let go.
+        EXPECT_TRUE(PumpUntil([&] { return !slot.Running(); }, 5000)) << c.page;
     }
     Click(899, 25);  // between title-bar buttons: the drag area
     EXPECT_EQ(wnd->m_nPage, PAGE_SUPPORT);
@@ -506,14 +505,14 @@ TEST_F(InputWindowTargets, OrdersAndSupportButtonsStartTheirWorkers) {
 TEST_F(InputWindowTargets, InstallButtonStartsAPurchaseOnlyWithAValidVersion) {
     Click(600, 460);  // install button {510,440,690,488} with no versions loaded
     EXPECT_EQ(wnd->m_nPage, PAGE_HOME);
-    EXPECT_EQ(wnd->m_hPayIntentThread, nullptr);
+    EXPECT_FALSE(wnd->m_payIntentWorker.Running());
 
     AddVersions(1);
     wnd->m_offer.countdown_minutes = 10;
     Click(600, 460);
     EXPECT_EQ(wnd->m_nPage, PAGE_PURCHASE);
     EXPECT_EQ(wnd->m_nCountdownSeconds, 600);
-    EXPECT_NE(wnd->m_hPayIntentThread, nullptr);
+    EXPECT_TRUE(wnd->m_payIntentWorker.Running());
     EXPECT_FALSE(wnd->m_bCouponAccepted);
 }
 

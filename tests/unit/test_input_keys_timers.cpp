@@ -6,8 +6,7 @@
 #include "input_window.h"
 
 using input_testing::ClipboardText;
-using input_testing::FakeWorkerHandle;
-using input_testing::HandleIsOpen;
+using input_testing::StartQuietWorker;
 using input_testing::InputWindowTest;
 using input_testing::SetClipboardText;
 
@@ -304,10 +303,11 @@ TEST_F(InputClipboard, TwoCopiesKeepOneToastTimer) {
 
 using InputWorkerMessages = InputWindowTest;
 
-// A parsed orders reply of n records.
-OrdersFetch Orders(int n) {
+// A parsed orders reply of n records, asked for as request number sequence.
+OrdersFetch Orders(int n, uint64_t sequence) {
     OrdersFetch fetch;
     fetch.outcome = OrdersFetch::Outcome::Parsed;
+    fetch.sequence = sequence;
     for (int i = 0; i < n; ++i) {
         OrderInfo order;
         order.order_no = L"R-" + std::to_wstring(i);
@@ -339,79 +339,75 @@ TEST_F(InputWorkerMessages, EveryReportAppliesWhatArrivedInOrder) {
     }
 }
 
-TEST_F(InputWorkerMessages, OnlyTheLatestWorkerOfAKindEndsItsLoadingState) {
-    HANDLE orders = FakeWorkerHandle();
-    wnd->m_hOrdersThread = orders;
-    wnd->m_tickets.orders = 5;
-    wnd->ApplyOrdersLoaded(4, Orders(2));
-    EXPECT_EQ(wnd->m_aOrders.size(), 2u) << "every reply replaces the list as it arrives";
-    EXPECT_EQ(wnd->m_hOrdersThread, orders);
+TEST_F(InputWorkerMessages, OnlyTheLatestWorkerOfAKindEndsItsLoadingStateAndNoListGoesBackInTime) {
+    const WorkerTicket first = StartQuietWorker(wnd->m_ordersWorker);
+    const WorkerTicket second = StartQuietWorker(wnd->m_ordersWorker);
+    wnd->ApplyOrdersLoaded(first, Orders(2, 1));
+    EXPECT_EQ(wnd->m_aOrders.size(), 2u) << "a retired worker's list is still the freshest so far";
+    EXPECT_TRUE(wnd->m_ordersWorker.Running()) << "the loading line waits for the latest worker";
     wnd->m_nOrderPage = 3;
-    wnd->ApplyOrdersLoaded(5, Orders(7));
+    wnd->ApplyOrdersLoaded(second, Orders(7, 3));
     EXPECT_EQ(wnd->m_aOrders.size(), 7u);
     EXPECT_EQ(wnd->m_nOrderPage, 0);
-    EXPECT_EQ(wnd->m_hOrdersThread, nullptr);
-    EXPECT_FALSE(HandleIsOpen(orders));
+    EXPECT_FALSE(wnd->m_ordersWorker.Running());
+    // A list asked for before the one shown, however late it lands, changes nothing.
+    wnd->m_nOrderPage = 1;
+    wnd->ApplyOrders(Orders(1, 2));
+    EXPECT_EQ(wnd->m_aOrders.size(), 7u);
+    EXPECT_EQ(wnd->m_nOrderPage, 1);
 
     const int gdi = testing_support::CountGdiObjects();
-    HANDLE support = FakeWorkerHandle();
-    wnd->m_hSupportThread = support;
-    wnd->m_tickets.support = 2;
+    const WorkerTicket stale = StartQuietWorker(wnd->m_supportWorker);
+    const WorkerTicket latest = StartQuietWorker(wnd->m_supportWorker);
     HBITMAP builtIn = wnd->m_hbmpSupport;
-    wnd->ApplySupportImage(1, Picture(8, 8));  // stale: freed, nothing replaced
+    wnd->ApplySupportImage(stale, Picture(8, 8));  // stale: freed, nothing replaced
     EXPECT_EQ(wnd->m_hbmpSupport, builtIn);
-    EXPECT_EQ(wnd->m_hSupportThread, support);
-    wnd->ApplySupportImage(2, Picture(9, 9));
+    EXPECT_TRUE(wnd->m_supportWorker.Running());
+    wnd->ApplySupportImage(latest, Picture(9, 9));
     BITMAP bm = {};
     ASSERT_EQ(GetObjectW(wnd->m_hbmpSupport, sizeof(bm), &bm), static_cast<int>(sizeof(bm)));
     EXPECT_EQ(bm.bmWidth, 9);
-    EXPECT_EQ(wnd->m_hSupportThread, nullptr);
-    EXPECT_FALSE(HandleIsOpen(support));
+    EXPECT_FALSE(wnd->m_supportWorker.Running());
     EXPECT_EQ(testing_support::CountGdiObjects(), gdi) << "one picture in, one out, the stale one freed";
-    wnd->ApplySupportImage(2, FetchedImage());  // no reply: the picture stays
+    wnd->ApplySupportImage(latest, FetchedImage());  // no reply: the picture stays
     EXPECT_NE(wnd->m_hbmpSupport, nullptr);
 }
 
 TEST_F(InputWorkerMessages, QrReadyShowsTheQrStopsTheSpinnerAndStartsTheOnePoller) {
-    HANDLE resume = FakeWorkerHandle();
-    wnd->m_hPayWorkerThread = resume;
-    wnd->m_tickets.resume = 3;
+    const WorkerTicket stale = StartQuietWorker(wnd->m_resumeWorker);
+    const WorkerTicket resume = StartQuietWorker(wnd->m_resumeWorker);
     ASSERT_TRUE(wnd->StartWindowTimer(wnd->m_uSpinnerTimer, TIMER_SPINNER, 100000));
-    wnd->ApplyResumeQr(2, L"STALE", Picture(4, 4));
+    wnd->ApplyResumeQr(stale, L"STALE", Picture(4, 4));
     EXPECT_EQ(wnd->m_hbmpPayQR, nullptr);
     EXPECT_NE(wnd->m_uSpinnerTimer, 0u);
-    EXPECT_EQ(wnd->m_hPayPollThread, nullptr);
+    EXPECT_FALSE(wnd->m_payPollWorker.Running());
 
-    ASSERT_TRUE(wnd->m_results->Deliver(OnWindowThread([](CMainWnd& w) {
-                                            w.ApplyResumeQr(3, L"NO-1", Picture(4, 4));
+    ASSERT_TRUE(wnd->m_results->Deliver(OnWindowThread([resume](CMainWnd& w) {
+                                            w.ApplyResumeQr(resume, L"NO-1", Picture(4, 4));
                                         }),
                                         WM_PAY_QR_READY));
     testing_support::PumpMessages();
     EXPECT_NE(wnd->m_hbmpPayQR, nullptr);
     EXPECT_EQ(wnd->m_uSpinnerTimer, 0u);
     EXPECT_EQ(wnd->m_strPayOrderNo, L"NO-1");
-    EXPECT_FALSE(HandleIsOpen(resume));
-    EXPECT_EQ(wnd->m_hPayWorkerThread, nullptr);
-    ASSERT_NE(wnd->m_hPayPollThread, nullptr);
-    ASSERT_NE(wnd->m_pollControl, nullptr);
-    EXPECT_EQ(wnd->m_pollControl->OrderNo(), L"NO-1");
+    EXPECT_FALSE(wnd->m_resumeWorker.Running());
+    ASSERT_TRUE(wnd->m_payPollWorker.Running());
+    EXPECT_EQ(wnd->m_strPolledOrderNo, L"NO-1");
+    const WorkerTicket firstPoller = wnd->m_payPollWorker.Ticket();
     wnd->SetPayOrderNo(L"NO-2");
-    EXPECT_EQ(wnd->m_pollControl->OrderNo(), L"NO-2") << "the poller follows the order in progress";
+    EXPECT_EQ(wnd->m_strPolledOrderNo, L"NO-2") << "a poller asks about the order in progress";
+    EXPECT_FALSE(wnd->m_payPollWorker.IsCurrent(firstPoller)) << "the first poller's answers are stale now";
 
-    // Starting again stops the first poller: there is only ever one.
-    const std::shared_ptr<PayPollControl> first = wnd->m_pollControl;
-    wnd->StartPayPolling();
-    EXPECT_TRUE(first->Stopped());
-    EXPECT_FALSE(wnd->m_pollControl->Stopped());
+    // Stopping does not wait for the poller's thread.
     const ULONGLONG before = GetTickCount64();
     wnd->StopPayPolling();
-    EXPECT_LT(GetTickCount64() - before, 2000u);
-    EXPECT_EQ(wnd->m_hPayPollThread, nullptr);
+    EXPECT_LT(GetTickCount64() - before, 50u);
+    EXPECT_FALSE(wnd->m_payPollWorker.Running());
     EXPECT_EQ(wnd->m_strPayOrderNo, L"NO-2");
     EXPECT_EQ(wnd->m_nTimerThreadViolations, 0L);
 }
 
-TEST_F(InputWorkerMessages, PollStatusesMoveThePaymentOnlyFromTheCurrentPoller) {
+TEST_F(InputWorkerMessages, PollStatusesMoveOnlyTheirOwnOrderFromTheCurrentPoller) {
     struct Case {
         const wchar_t* status;
         int state;
@@ -423,22 +419,41 @@ TEST_F(InputWorkerMessages, PollStatusesMoveThePaymentOnlyFromTheCurrentPoller) 
         {L"success", PAY_STATE_SUCCESS, true}, {L"payed", PAY_STATE_SUCCESS, true},
         {L"failed", PAY_STATE_FAILED, false}, {L"expired", PAY_STATE_FAILED, false},
     };
+    uint64_t sequence = 0;
     for (const Case& c : cases) {
+        const std::string name = testing::PrintToString(std::wstring(c.status));
         wnd->m_nPayState = PAY_STATE_NONE;
         wnd->m_strLevel.clear();
         wnd->m_aOrders.clear();
         wnd->StopWindowTimer(wnd->m_uPayResultTimer);
         ASSERT_TRUE(wnd->StartWindowTimer(wnd->m_uCountdownTimer, TIMER_COUNTDOWN, 100000));
-        wnd->m_tickets.poll = 8;
-        wnd->ApplyPollStatus(7, c.status, Orders(1));
-        EXPECT_EQ(wnd->m_nPayState, PAY_STATE_NONE) << "a stale poller never applies";
-        wnd->ApplyPollStatus(8, c.status, Orders(1));
-        EXPECT_EQ(wnd->m_nPayState, c.state) << testing::PrintToString(std::wstring(c.status));
-        EXPECT_EQ(wnd->m_strLevel == L"vip", c.member);
+        wnd->m_strPayOrderNo = L"NO-1";
+        wnd->StartPayPolling();
+        const WorkerTicket stale = wnd->m_payPollWorker.Ticket();
+        wnd->StartPayPolling();
+        const WorkerTicket current = wnd->m_payPollWorker.Ticket();
+        // Neither a retired poller nor an answer about another order moves the
+        // payment; a payment they report still makes the user a member.
+        wnd->ApplyPollStatus(stale, L"NO-1", c.status, Orders(1, ++sequence));
+        wnd->ApplyPollStatus(current, L"NO-0", c.status, Orders(1, ++sequence));
+        EXPECT_EQ(wnd->m_nPayState, PAY_STATE_NONE) << name;
+        EXPECT_EQ(wnd->m_uPayResultTimer, 0u) << name;
+        EXPECT_NE(wnd->m_uCountdownTimer, 0u) << name;
+        EXPECT_EQ(wnd->m_strLevel == L"vip", c.member) << name;
+        EXPECT_TRUE(wnd->m_payPollWorker.Running()) << name;
+
+        wnd->m_strLevel.clear();
+        wnd->m_aOrders.clear();
+        wnd->m_nOrdersSequence = 0;
+        wnd->ApplyPollStatus(current, L"NO-1", c.status, Orders(1, ++sequence));
+        EXPECT_EQ(wnd->m_nPayState, c.state) << name;
+        EXPECT_EQ(wnd->m_strLevel == L"vip", c.member) << name;
         EXPECT_EQ(wnd->m_aOrders.size(), c.member ? 1u : 0u) << "the orders are refreshed on payment";
         EXPECT_EQ(wnd->m_uCountdownTimer == 0, c.member) << "the countdown stops on payment only";
-        EXPECT_EQ(wnd->m_uPayResultTimer != 0, c.state != PAY_STATE_NONE);
+        EXPECT_EQ(wnd->m_uPayResultTimer != 0, c.state != PAY_STATE_NONE) << name;
+        EXPECT_EQ(wnd->m_payPollWorker.Running(), c.state == PAY_STATE_NONE) << "a final answer ends the poller";
     }
+    wnd->StopPayPolling();
     EXPECT_EQ(wnd->m_nTimerThreadViolations, 0L);
 }
 

@@ -58,13 +58,11 @@ TEST(MainWndState, InitialValuesAfterConstruction) {
     EXPECT_TRUE(wnd->m_strLevel.empty());
     EXPECT_EQ(wnd->m_nUid, 0u);
     EXPECT_EQ(wnd->m_nMachineId, 0u);
-    EXPECT_EQ(wnd->m_hPayIntentThread, nullptr);
-    EXPECT_EQ(wnd->m_hPayPollThread, nullptr);
-    EXPECT_EQ(wnd->m_pollControl, nullptr);
+    for (const WorkerSlot* slot : {&wnd->m_payIntentWorker, &wnd->m_payPollWorker, &wnd->m_ordersWorker,
+                                   &wnd->m_supportWorker, &wnd->m_resumeWorker}) {
+        EXPECT_FALSE(slot->Running());
+    }
     EXPECT_NE(wnd->m_results, nullptr);
-    EXPECT_EQ(wnd->m_hOrdersThread, nullptr);
-    EXPECT_EQ(wnd->m_hSupportThread, nullptr);
-    EXPECT_EQ(wnd->m_hPayWorkerThread, nullptr);
     EXPECT_EQ(wnd->m_hbmpBackground, nullptr);
     EXPECT_EQ(wnd->m_hbmpLogo, nullptr);
     EXPECT_EQ(wnd->m_hIcon, nullptr);

@@ -57,8 +57,13 @@ TEST(OrdersReply, EmptyArrayMissingArrayAndFailureAreTold) {
     for (const char* reply : {"", "not json", R"({"code":500,"msg":"x","data":null})", R"({"data":{"a":1}})"}) {
         EXPECT_EQ(ParseOrdersReply(reply, L"¥").outcome, OrdersFetch::Outcome::NoArray) << reply;
     }
-    // A refused connection is a failure, which keeps the window's list.
-    EXPECT_EQ(FetchOrdersList(L"http://127.0.0.1:1/api/v1", L"M", L"¥").outcome, OrdersFetch::Outcome::Failed);
+    // A refused connection is a failure, which keeps the window's list; every
+    // request, failed or not, takes the next number.
+    RequestSequence sequence;
+    const OrdersFetch refused = FetchOrdersList(ApiTarget{L"http://127.0.0.1:1/api/v1"}, L"M", L"¥", sequence);
+    EXPECT_EQ(refused.outcome, OrdersFetch::Outcome::Failed);
+    EXPECT_EQ(refused.sequence, 1u);
+    EXPECT_EQ(FetchOrdersList(ApiTarget{L""}, L"M", L"¥", sequence).sequence, 2u);
 }
 
 TEST(OrdersReply, AmountTextIsCutToThirtyOneUnitsNeverInsideAPair) {

@@ -319,13 +319,10 @@ TEST_F(RenderOrders, NoticesReplaceTheRowsAndThePager) {
         SCOPED_TRACE(loading ? "loading" : "empty");
         if (loading) {
             AddOrder(L"已完成");
-            wnd->m_hOrdersThread = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+            testing_support::StartQuietWorker(wnd->m_ordersWorker);
         }
         canvas->Paint(wnd);
-        if (loading) {
-            CloseHandle(wnd->m_hOrdersThread);
-            wnd->m_hOrdersThread = nullptr;
-        }
+        wnd->m_ordersWorker.Retire();
         const RECT line = Span(notice, kGrey, 20);
         ASSERT_FALSE(Empty(line));
         EXPECT_NEAR((line.left + line.right) / 2, (t.cols[0] + t.right) / 2, SX(4));
@@ -473,8 +470,8 @@ TEST_F(RenderOrderDetail, AKeptFrameFollowsEveryChangeAndGivesBackTheCopyButton)
         {"a row's name", [&] { wnd->m_aOrders[4].game_name = L"新名字"; }},
         {"member", [&] { wnd->m_strLevel = L"vip"; wnd->m_aOrders[1].status_text = L"待支付"; }},
         {"next page", [&] { wnd->m_nOrderPage = 1; }},
-        {"loading", [&] { wnd->m_hOrdersThread = reinterpret_cast<HANDLE>(1); }},
-        {"loaded", [&] { wnd->m_hOrdersThread = nullptr; }},
+        {"loading", [&] { testing_support::StartQuietWorker(wnd->m_ordersWorker); }},
+        {"loaded", [&] { wnd->m_ordersWorker.Retire(); }},
         {"member download", [&] { wnd->m_bVipDownload = true; wnd->m_vipOrder.game_name = L"奥凡"; }},
         {"back", [&] { wnd->m_bVipDownload = false; wnd->m_nSelectedOrder = 0; }},
         {"dialog closed", [&] { wnd->m_bShowOrderDetail = false; }},
