@@ -5,6 +5,7 @@
 #include "config/config.h"
 #include "identity/device_id.h"
 #include "mainwnd/main_wnd.h"
+#include "mainwnd/pumped_call.h"
 #include "store/http.h"
 #include "util/log.h"
 #include "util/text.h"
@@ -14,6 +15,46 @@ namespace {
 // Waits after the first, second and third failed attempt.
 constexpr DWORD kRetryWaitsMs[] = {500, 1000, 2000};
 constexpr size_t kSampleBytes = 1024;
+
+// A retry wait, cut short when the login is cancelled.
+void PauseUnlessCancelled(DWORD ms, const HttpCancel* cancel) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    while (!(cancel && cancel->Cancelled()) && GetTickCount64() < end) Sleep(20);
+}
+
+// Up to three attempts on one request handle; the first non-empty body, or
+// an empty text when none came.
+std::string PostLoginAttempts(const std::wstring& url, const std::string& body, HttpCancel* cancel) {
+    HttpExchange ex;
+    if (!OpenHttpExchange(url, L"POST", TargetLimit::Short, ex)) return std::string();
+    std::string reply;
+    bool aborted = false;
+    for (DWORD waitMs : kRetryWaitsMs) {
+        // A reply given up half-read would be drained before the request could
+        // go out again, and an endless one never ends: start afresh instead.
+        if (aborted && !OpenHttpExchange(url, L"POST", TargetLimit::Short, ex)) break;
+        aborted = false;
+        const CancelRegistration registration(cancel, ex.request);
+        if (!registration.Live()) return std::string();
+        const ExchangeClock clock;
+        if (LimitTimeouts(ex.request.get(), clock) && SendAndReceive(ex.request.get(), true, body, cancel) &&
+            registration.Live()) {
+            const DWORD status = QueryStatusCode(ex.request.get());
+            reply.clear();
+            // A reply too long or too slow counts as none.
+            aborted = !ReadResponseBody(ex.request.get(), reply, kMaxJsonReply, clock, cancel);
+            if (aborted) reply.clear();
+            if (!registration.Live()) return std::string();
+            WriteLog(L"AutoLogin status=" + std::to_wstring(status) + L" resp_len=" + std::to_wstring(reply.size()));
+            if (!reply.empty()) break;
+        } else {
+            if (!registration.Live()) return std::string();
+            aborted = clock.Remaining() == 0;
+        }
+        PauseUnlessCancelled(waitMs, cancel);
+    }
+    return reply;
+}
 
 // The file name cut before the last ".exe" (lower case only).
 std::wstring Stem(const std::wstring& fileName) {
@@ -72,36 +113,15 @@ void CMainWnd::AutoLogin() {
     WriteLog(L"AutoLogin begin api=" + m_strApiBase + L" exe=" + exeName + L" channel=" + channel +
              L" machine=" + machine);
 
-    // One request handle serves every attempt that ends normally.
-    HttpExchange ex;
-    if (!OpenHttpExchange(url, L"POST", TargetLimit::Short, ex)) return;
-    std::string reply;
-    bool aborted = false;
-    for (DWORD waitMs : kRetryWaitsMs) {
-        // A reply given up half-read would be drained before the request could
-        // go out again, and an endless one never ends: start afresh instead.
-        if (aborted && !OpenHttpExchange(url, L"POST", TargetLimit::Short, ex)) break;
-        aborted = false;
-        const ExchangeClock clock;
-        if (LimitTimeouts(ex.request.get(), clock) && SendAndReceive(ex.request.get(), true, body)) {
-            const DWORD status = QueryStatusCode(ex.request.get());
-            reply.clear();
-            // A reply too long or too slow counts as none.
-            aborted = !ReadResponseBody(ex.request.get(), reply, kMaxJsonReply, clock);
-            if (aborted) reply.clear();
-            WriteLog(L"AutoLogin status=" + std::to_wstring(status) + L" resp_len=" + std::to_wstring(reply.size()));
-            if (!reply.empty()) break;
-        } else {
-            aborted = clock.Remaining() == 0;
-        }
-        Sleep(waitMs);
-    }
-    ex.Close();
-    if (reply.empty()) return;
+    // The attempts and their waits run beside the window, which keeps
+    // answering; a login abandoned because the program ends changes nothing.
+    const std::optional<std::string> reply = PumpedCall<std::string>::Run(
+        *this, [url, body](const ApiTarget& api) { return PostLoginAttempts(url, body, api.cancel); });
+    if (!reply || reply->empty()) return;
 
-    WriteLog(L"AutoLogin resp sample: " + Utf8ToWide(reply.substr(0, kSampleBytes)));
+    WriteLog(L"AutoLogin resp sample: " + Utf8ToWide(reply->substr(0, kSampleBytes)));
     LoginResult result;
-    if (!ParseLoginResponse(reply, result)) return;
+    if (!ParseLoginResponse(*reply, result)) return;
 
     m_nUid = result.uid;
     m_nMachineId = result.machine_id;

@@ -299,7 +299,8 @@ void CMainWnd::OnLButtonDown(POINT pt) {
         HomeButtonStep,  RedeemPopupStep,      LoginPopupStep,  OpenVersionListStep,
     };
     for (Step step : kSteps) {
-        if (step(c)) return;
+        // A step that waited for the backend may have seen the program end.
+        if (step(c) || m_bEnding) return;
     }
     WindowTargetsStep(c);
 }

@@ -86,12 +86,16 @@ int CMainWnd::ScaleY(int n) const { return static_cast<int>(static_cast<float>(n
 void CMainWnd::InitWindow() {
     CreateAndLayoutWindow();
     // The window shows at once what it has (background, title bar, the home
-    // panel with the selector as it stands), since it handles no messages
-    // until the exchanges below have returned; then again with the versions.
+    // panel with the selector as it stands), then again with the versions.
     UpdateWindow(m_hWnd);
+    // The window answers throughout these exchanges; when the user ends the
+    // program meanwhile, the rest of the start-up is skipped.
     AutoLogin();
+    if (m_bEnding) return;
     FetchGames();
+    if (m_bEnding) return;
     FetchProducts();
+    if (m_bEnding) return;
     Repaint();
     UpdateWindow(m_hWnd);
     StartLatePictures();

@@ -82,6 +82,17 @@ public:
     void StartLatePictures();
     void TakeLatePictures();
 
+    // ---- waiting without freezing ----
+    // Waits until done is signalled, or timeoutMs pass (done may be null),
+    // while the window keeps painting and answering; see pumped_wait.cpp.
+    // False when the program is ending: the caller then applies nothing.
+    bool WaitPumping(HANDLE done, DWORD timeoutMs = INFINITE);
+    // Ends the program at once: the message loop sees WM_QUIT next, and
+    // every wait and start-up step still to come gives up.
+    void EndProgram();
+    bool m_bEnding = false;
+    int m_nPumpedWaits = 0;
+
     // ---- backend session ----
     // Start-up login on the window thread; sets m_strApiBase and, when the
     // backend accepts the machine, the login fields and the config file.
@@ -109,8 +120,9 @@ public:
     // Home and close: every payment worker retired and the result timer
     // stopped, so nothing arriving later moves the page or starts anything.
     void StopPayment();
-    // The backend's status word for an order, or "error"; blocks this thread.
-    std::wstring QueryPayStatus(const std::wstring& orderNo) const;
+    // The backend's status word for an order, or "error"; the window keeps
+    // answering while it waits.
+    std::wstring QueryPayStatus(const std::wstring& orderNo);
     // Window-thread halves of the payment workers' results; each acts only
     // while its worker's start is current and its order is the one in progress.
     void ApplyPayIntent(WorkerTicket ticket, const std::string& data);

@@ -20,6 +20,14 @@ LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
+        case WM_CLOSE:
+            // Destroying the window would delete this object under a flow
+            // that is waiting for an exchange: end the program instead.
+            if (m_nPumpedWaits > 0) {
+                EndProgram();
+                return 0;
+            }
+            break;
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(m_hWnd, &ps);
@@ -105,6 +113,7 @@ void CMainWnd::OnTimer(UINT_PTR id) {
             m_nPayState = PAY_STATE_NONE;
             m_nSelectedOrder = -1;
             FetchOrders();
+            if (m_bEnding) return;
             for (size_t i = 0; i < m_aOrders.size(); ++i) {
                 if (m_aOrders[i].order_no == m_strPayOrderNo) {
                     m_nSelectedOrder = static_cast<int>(i);

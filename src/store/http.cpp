@@ -45,27 +45,6 @@ bool KeepsReplyAfterFailedRead(DWORD leftBeforeRead) {
     return !(GetLastError() == ERROR_WINHTTP_TIMEOUT && leftBeforeRead < kPlatformReceiveMs);
 }
 
-// Hands the exchange's request handle to a stop switch for as long as the
-// exchange runs; a handle the switch closed is not closed again.
-class CancelRegistration {
-public:
-    CancelRegistration(HttpCancel* cancel, WinHttpHandle& request) : m_cancel(cancel), m_request(request) {
-        m_registered = !m_cancel || m_cancel->Register(m_request.get());
-    }
-    CancelRegistration(const CancelRegistration&) = delete;
-    CancelRegistration& operator=(const CancelRegistration&) = delete;
-    ~CancelRegistration() {
-        if (m_cancel && m_registered && !m_cancel->Unregister(m_request.get())) m_request.release();
-    }
-    // False once cancelled: the handle must not be used any more.
-    bool Live() const { return m_registered && !(m_cancel && m_cancel->Cancelled()); }
-
-private:
-    HttpCancel* m_cancel;
-    WinHttpHandle& m_request;
-    bool m_registered;
-};
-
 TargetBuffers BuffersFor(TargetLimit limit) {
     switch (limit) {
         case TargetLimit::Long: return {2048, 2048, 2048};
@@ -78,6 +57,17 @@ TargetBuffers BuffersFor(TargetLimit limit) {
 }  // namespace
 
 void SetExchangeDeadlineForTesting(DWORD ms) { g_deadlineMs.store(ms); }
+
+CancelRegistration::CancelRegistration(HttpCancel* cancel, WinHttpHandle& request)
+    : m_cancel(cancel), m_request(request) {
+    m_registered = !m_cancel || m_cancel->Register(m_request.get());
+}
+
+CancelRegistration::~CancelRegistration() {
+    if (m_cancel && m_registered && !m_cancel->Unregister(m_request.get())) m_request.release();
+}
+
+bool CancelRegistration::Live() const { return m_registered && !(m_cancel && m_cancel->Cancelled()); }
 
 std::shared_ptr<HttpCancel> NewHttpCancel() {
     return std::make_shared<HttpCancel>([](void* request) { WinHttpCloseHandle(static_cast<HINTERNET>(request)); });
@@ -218,4 +208,10 @@ bool HttpRequest(const std::wstring& url, const wchar_t* verb, const std::string
     if (status) *status = code;
     reply = std::move(received);
     return true;
+}
+
+HttpReply HttpGet(const std::wstring& url, HttpCancel* cancel, TargetLimit limit) {
+    HttpReply reply;
+    reply.ok = HttpRequest(url, L"GET", std::string(), reply.body, &reply.status, limit, kMaxJsonReply, cancel);
+    return reply;
 }

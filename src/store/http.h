@@ -78,6 +78,24 @@ bool SendAndReceive(HINTERNET request, bool post, const std::string& body, HttpC
 // The response's status code, 0 when it cannot be read.
 DWORD QueryStatusCode(HINTERNET request);
 
+// Hands an exchange's request handle to a stop switch for as long as the
+// exchange runs; a handle the switch closed is not closed again. Declare it
+// after the exchange, so it lets go before the handles close.
+class CancelRegistration {
+public:
+    CancelRegistration(HttpCancel* cancel, WinHttpHandle& request);
+    CancelRegistration(const CancelRegistration&) = delete;
+    CancelRegistration& operator=(const CancelRegistration&) = delete;
+    ~CancelRegistration();
+    // False once cancelled: the handle must not be used any more.
+    bool Live() const;
+
+private:
+    HttpCancel* m_cancel;
+    WinHttpHandle& m_request;
+    bool m_registered;
+};
+
 // The largest replies taken: a JSON reply and an image. A longer reply is a
 // failed exchange, so an endless one cannot exhaust memory.
 constexpr size_t kMaxJsonReply = 8u << 20;
@@ -123,3 +141,11 @@ bool ReadResponseBody(HINTERNET request, std::string& reply, size_t maxBytes, co
 bool HttpRequest(const std::wstring& url, const wchar_t* verb, const std::string& body, std::string& reply,
                  DWORD* status = nullptr, TargetLimit limit = TargetLimit::Short, size_t maxBytes = kMaxJsonReply,
                  HttpCancel* cancel = nullptr);
+
+// A GET exchange's outcome as one value, for handing between threads.
+struct HttpReply {
+    bool ok = false;
+    DWORD status = 0;
+    std::string body;
+};
+HttpReply HttpGet(const std::wstring& url, HttpCancel* cancel, TargetLimit limit = TargetLimit::Short);

@@ -3,6 +3,7 @@
 #include "store/orders.h"
 
 #include "mainwnd/main_wnd.h"
+#include "mainwnd/pumped_call.h"
 #include "store/http.h"
 #include "util/text.h"
 
@@ -40,7 +41,10 @@ DWORD WINAPI OrdersWorker(LPVOID param) {
 }
 
 void CMainWnd::FetchOrders() {
-    ApplyOrders(FetchOrdersList(ApiTarget{m_strApiBase}, m_strMachineCode, m_offer.currency, *m_ordersSequence));
+    std::optional<OrdersFetch> fetch = PumpedCall<OrdersFetch>::Run(
+        *this, [machine = m_strMachineCode, currency = m_offer.currency, sequence = m_ordersSequence](
+                   const ApiTarget& api) { return FetchOrdersList(api, machine, currency, *sequence); });
+    if (fetch) ApplyOrders(std::move(*fetch));
 }
 
 void CMainWnd::ApplyOrders(OrdersFetch fetch) {

@@ -4,6 +4,7 @@
 // about, and acts only while both are still the payment in progress. The
 // workers themselves are in pay_workers.cpp.
 #include "mainwnd/main_wnd.h"
+#include "mainwnd/pumped_call.h"
 #include "store/pay_rules.h"
 #include "store/pay_workers.h"
 #include "util/json.h"
@@ -187,8 +188,11 @@ void CMainWnd::WithdrawCouponOffer() {
     Repaint();
 }
 
-std::wstring CMainWnd::QueryPayStatus(const std::wstring& orderNo) const {
-    return QueryPayStatusAt(ApiTarget{m_strApiBase}, orderNo);
+std::wstring CMainWnd::QueryPayStatus(const std::wstring& orderNo) {
+    // An exchange abandoned because the program ends counts as a failure: nothing follows it.
+    return PumpedCall<std::wstring>::Run(*this, [orderNo](const ApiTarget& api) {
+               return QueryPayStatusAt(api, orderNo);
+           }).value_or(L"error");
 }
 
 void CMainWnd::ResumeOrPayOrder(int index) {

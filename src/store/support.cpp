@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "mainwnd/main_wnd.h"
+#include "mainwnd/pumped_call.h"
 #include "store/http.h"
 #include "store/image_bytes.h"
 #include "store/reply.h"
@@ -76,13 +77,11 @@ DWORD WINAPI SupportWorker(LPVOID param) {
 
 void CMainWnd::FetchGameDownload() {
     const std::wstring name = m_aVersions[m_nSelectedVersion].name;
-    std::string reply;
+    const std::optional<HttpReply> reply = PumpedCall<HttpReply>::Run(*this, [name](const ApiTarget& api) {
+        return HttpGet(BuildApiUrl(api.base, GameDownloadPath(name)), api.cancel, TargetLimit::LongPath);
+    });
     std::string data;
-    if (!HttpRequest(BuildApiUrl(m_strApiBase, GameDownloadPath(name)), L"GET", std::string(), reply, nullptr,
-                     TargetLimit::LongPath) ||
-        !ExtractDataObject(reply, data)) {
-        return;
-    }
+    if (!reply || !reply->ok || !ExtractDataObject(reply->body, data)) return;
     std::string link;
     JsonGetString(data, "download_url", link);
     m_vipOrder = OrderInfo();

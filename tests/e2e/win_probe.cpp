@@ -5,6 +5,9 @@
 //   win_probe minimize  -> minimises the window, then prints like find
 //   win_probe stats     -> "stats <threads> <handles> <gdi objects> <working set KiB>" of the
 //                          window's process, or "none"
+//   win_probe answers S -> for S seconds asks the window with WM_NULL (500 ms time-out) every
+//                          100 ms: "answers <asks> <time-outs> <longest ask ms> <longest ms
+//                          without an answer>", or "none"
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
@@ -127,12 +130,46 @@ int ReportStats(HWND wnd) {
     return 0;
 }
 
+// Whether the window keeps answering, as Windows judges "Not Responding".
+int ReportAnswers(HWND wnd, int seconds) {
+    if (!wnd) {
+        std::printf("none\n");
+        return 1;
+    }
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
+    int asks = 0;
+    int timeouts = 0;
+    ULONGLONG longest = 0;
+    ULONGLONG lastAnswer = GetTickCount64();
+    ULONGLONG longestSilence = 0;
+    while (GetTickCount64() < end && IsWindow(wnd)) {
+        DWORD_PTR result = 0;
+        const ULONGLONG asked = GetTickCount64();
+        const bool answered = SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result) != 0;
+        const ULONGLONG now = GetTickCount64();
+        if (!answered && IsWindow(wnd)) ++timeouts;
+        if (now - asked > longest) longest = now - asked;
+        if (answered) lastAnswer = now;
+        if (now - lastAnswer > longestSilence) longestSilence = now - lastAnswer;
+        ++asks;
+        Sleep(100);
+    }
+    std::printf("answers %d %d %llu %llu\n", asks, timeouts, longest, longestSilence);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     HWND wnd = FindWindowW(L"DuiLibWnd", L"Orvane Downloader");
     if (argc > 1 && std::wcscmp(argv[1], L"stats") == 0) {
         const int rc = ReportStats(wnd);
+        std::fflush(stdout);
+        return rc;
+    }
+    if (argc > 1 && std::wcsncmp(argv[1], L"answers", 7) == 0) {
+        // "answers S" as one argument or as two.
+        const int rc = ReportAnswers(wnd, _wtoi(argc > 2 ? argv[2] : argv[1] + 7));
         std::fflush(stdout);
         return rc;
     }
