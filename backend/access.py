@@ -1,12 +1,13 @@
-"""Who may do what: the operator token and its browser sessions, the CSRF
-fields of the operator and payer forms, the Host names a request may use, and
-the per-machine rate limit on new orders."""
+"""Who may do what: the operator token and its browser sessions, the limit
+on wrong guesses of it, the CSRF fields of the operator and payer forms, the
+Host names a request may use, and the rate limit on new orders."""
 
 import hashlib
 import hmac
 import os
 import re
 import secrets
+import collections
 import threading
 import time
 
@@ -14,8 +15,13 @@ SESSION_COOKIE = "orvane_operator"
 SESSION_SECONDS = 12 * 3600
 LOOPBACK_HOSTS = ("localhost", "127.0.0.1", "[::1]")
 WILDCARD_ADDRESSES = ("", "0.0.0.0", "::")
-# Visible ASCII only, so the token fits a header, a form field and a file line.
-TOKEN_TEXT = re.compile(r"[!-~]+")
+# Visible ASCII only, so the token fits a header, a form field and a file line;
+# long enough that guessing it at the allowed rate is hopeless.
+MIN_TOKEN_LENGTH = 16
+TOKEN_TEXT = re.compile(r"[!-~]{%d,}" % MIN_TOKEN_LENGTH)
+# Wrong operator tokens allowed per client address within the window.
+GUESSES = 5
+GUESS_WINDOW = 60.0
 HOST_VALUE = re.compile(r"(\[[0-9a-f:.]+\]|[a-z0-9.\-]+)(?::[0-9]{0,5})?")
 # Buckets are only pruned once there are this many, to keep the common path cheap.
 PRUNE_AT = 4096
@@ -105,9 +111,40 @@ class HostRule:
         return host_name(values[0]) in self.names
 
 
+class GuessLimit:
+    """Counts wrong operator tokens per client address: after GUESSES within
+    GUESS_WINDOW seconds the address is refused until the oldest ages out."""
+
+    def __init__(self):
+        self._failures = {}     # address -> deque of monotonic times
+        self._lock = threading.Lock()
+
+    def wait(self, address):
+        """0 when `address` may try a token now, else the seconds to wait."""
+        now = time.monotonic()
+        with self._lock:
+            times = self._recent(address, now)
+            return GUESS_WINDOW - (now - times[0]) if len(times) >= GUESSES else 0
+
+    def failed(self, address):
+        now = time.monotonic()
+        with self._lock:
+            if len(self._failures) >= PRUNE_AT:
+                self._failures = {a: t for a, t in self._failures.items()
+                                  if now - t[-1] < GUESS_WINDOW}
+            self._recent(address, now).append(now)
+
+    def _recent(self, address, now):
+        times = self._failures.setdefault(address, collections.deque())
+        while times and now - times[0] >= GUESS_WINDOW:
+            times.popleft()
+        return times
+
+
 class IntentRate:
-    """Token bucket per machine code: `burst` orders at once, then one more
-    every 1/per_second seconds."""
+    """Token buckets, one per key (a machine code, a client address): `burst`
+    orders at once, then one more every 1/per_second seconds. An order
+    takes one token from each of its keys' buckets, or none if any is empty."""
 
     def __init__(self, burst, per_second):
         self.burst = burst
@@ -115,19 +152,21 @@ class IntentRate:
         self._buckets = {}      # machine code -> (tokens, monotonic time)
         self._lock = threading.Lock()
 
-    def take(self, key):
+    def take(self, *keys):
         """0 when an order may be created now, else the seconds to wait."""
         now = time.monotonic()
         with self._lock:
             if len(self._buckets) >= PRUNE_AT:
                 self._prune(now)
-            tokens, then = self._buckets.get(key, (self.burst, now))
-            tokens = min(self.burst, tokens + (now - then) * self.per_second)
-            if tokens < 1:
-                self._buckets[key] = (tokens, now)
-                return (1 - tokens) / self.per_second
-            self._buckets[key] = (tokens - 1, now)
-            return 0
+            levels = {}
+            for key in keys:
+                tokens, then = self._buckets.get(key, (self.burst, now))
+                levels[key] = min(self.burst, tokens + (now - then) * self.per_second)
+            short = max(1 - tokens for tokens in levels.values())
+            taken = 0 if short > 0 else 1
+            for key, tokens in levels.items():
+                self._buckets[key] = (tokens - taken, now)
+            return short / self.per_second if short > 0 else 0
 
     def _prune(self, now):
         refill = self.burst / self.per_second

@@ -1,6 +1,7 @@
-"""HTML for the payer's page (reached through the payment QR code), the
-operator's login and order list, and the short refusal pages."""
+"""HTML for the simulated payer's page (reached through the payment QR code),
+the operator's login and order list, and the short refusal pages."""
 
+import urllib.parse
 from html import escape
 
 STATUS_LABELS = {
@@ -26,6 +27,8 @@ table{border-collapse:collapse}td,th{border:1px solid #555;padding:4px 8px;font-
 .card dt{color:#aaa}.card dd{margin:0 0 .6em 0;font-size:1.1em}
 button{margin:2px;padding:4px 10px}form{display:inline}
 .ok{color:#7c7}.bad{color:#e77}
+.sim{background:#5a4300;color:#ffd76a;padding:.6em;border-radius:4px}
+nav{margin:.8em 0}nav a{color:#8cf;margin-right:1.5em}
 """
 
 
@@ -65,11 +68,20 @@ def pay_page(order, csrf):
         actions = '<p class="ok">支付成功，感谢您的购买。</p>'
     else:
         actions = '<p class="bad">该订单无法支付。</p>'
-    body = '<div class="card"><h2>奥凡安装助手 · 订单支付</h2><dl>%s</dl>%s</div>' % (rows, actions)
-    return _document("订单支付", body)
+    body = ('<div class="card"><h2>奥凡安装助手 · 模拟支付</h2>'
+            '<p class="sim">这是模拟支付页面，用于测试：不会产生真实扣款，'
+            "确认后订单即记为已支付。</p><dl>%s</dl>%s</div>" % (rows, actions))
+    return _document("模拟支付", body)
 
 
-def admin_page(orders, csrf):
+def _admin_link(label, search, **cursor):
+    query = dict(cursor, **({"q": search} if search else {}))
+    return '<a href="/admin?%s">%s</a>' % (escape(urllib.parse.urlencode(query)), escape(label))
+
+
+def admin_page(orders, csrf, search="", older=None, newer=None):
+    """One page of orders, newest first, with a search box and links to the
+    newer and older pages."""
     head = ("<tr><th>订单号</th><th>机器码</th><th>版本</th><th>金额</th><th>状态</th>"
             "<th>创建时间</th><th>更新时间</th><th>交易号</th><th>操作</th></tr>")
     rows = []
@@ -82,10 +94,16 @@ def admin_page(orders, csrf):
         rows.append("<tr>%s<td>%s</td></tr>"
                     % ("".join("<td>%s</td>" % escape(c) for c in cells), buttons))
     if not rows:
-        rows.append('<tr><td colspan="9">暂无订单</td></tr>')
+        rows.append('<tr><td colspan="9">%s</td></tr>' % ("未找到订单" if search else "暂无订单"))
     # Token holders using Authorization: Bearer have no session to log out of.
     logout = _post_form("/admin/logout", csrf, "退出登录") if csrf else ""
-    body = "<h2>订单管理</h2>%s<table>%s%s</table>" % (logout, head, "".join(rows))
+    finder = ('<form method="get" action="/admin"><input name="q" size="40" value="%s"'
+              ' placeholder="订单号或机器码"> <button>搜索</button></form>' % escape(search))
+    links = ([_admin_link("« 较新", search, after=newer)] if newer is not None else []) + \
+            ([_admin_link("较早 »", search, before=older)] if older is not None else [])
+    nav = "<nav>%s</nav>" % "".join(links)
+    body = "<h2>订单管理</h2>%s%s<table>%s%s</table>%s" % (
+        logout, finder, head, "".join(rows), nav)
     return _document("订单管理", body)
 
 
@@ -93,7 +111,7 @@ def login_page(message=""):
     note = '<p class="bad">%s</p>' % escape(message) if message else ""
     body = ('<div class="card"><h2>订单管理 · 登录</h2>%s'
             '<form method="post" action="/admin/login">'
-            '<p>操作员令牌（首次启动时打印，并保存在数据库旁的 .admin-token 文件中）</p>'
+            '<p>操作员令牌（首次启动时生成，保存在数据库旁的 .admin-token 文件中）</p>'
             '<input type="password" name="token" size="48" autofocus> '
             "<button>登录</button></form></div>" % note)
     return _document("登录", body)

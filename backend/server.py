@@ -1,35 +1,30 @@
-"""HTTP front of the Orvane store backend: command line, request reading,
-input checks, routing of the /api/v1 endpoints, the payer and operator pages,
-and the test-mode control endpoints with their scripted replies."""
+"""The Orvane store backend: command line, input checks, routing of the
+/api/v1 endpoints, the simulated payer's and the operator's pages, and the
+test-mode control endpoints. The HTTP front (http_front) serves it."""
 
 import argparse
 import base64
 import ipaddress
 import json
 import math
+import os
 import re
-import select
-import signal
-import socket
+import ssl
 import sys
 import threading
 import time
 import traceback
+import unicodedata
 import urllib.parse
-from http import HTTPStatus
-from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 import access
+import http_front
 import images
 import pages
 import store
 import testmode
+from wire import Reply
 
-MAX_BODY = 1 << 20
-# Oversized bodies are read and thrown away up to this much so the client
-# sees the 413 instead of a connection reset.
-DRAIN_LIMIT = 16 << 20
-JSON_TYPE = "application/json; charset=utf-8"
 HTML_TYPE = "text/html; charset=utf-8"
 TEXT_TYPE = "text/plain; charset=utf-8"
 HOST_HEADER = re.compile(r"^[A-Za-z0-9.\-]+(:[0-9]{1,5})?$")
@@ -39,9 +34,16 @@ OPERATOR_AREA = re.compile(r"^/admin(/|$)")
 LOGIN_PATH = "/admin/login"
 # int() takes any Unicode digit and str.isdigit() even more, so numbers from
 # the outside are matched against ASCII digits first.
-DIGITS = re.compile(r"[0-9]+")
 MAX_LIMIT = 100
 LIMIT_TEXT = re.compile(r"[0-9]{1,3}")
+CURSOR_TEXT = re.compile(r"[0-9]{1,18}")
+ADMIN_PAGE_SIZE = 50
+# Control, format (zero-width, direction marks), surrogate, private-use and
+# unassigned code points, and line and paragraph separators: none belongs in
+# a machine code, and each would make a look-alike of another one.
+INVISIBLE_CATEGORIES = ("Cc", "Cf", "Cs", "Co", "Cn", "Zl", "Zp")
+# Methods answered at all; any other is 501.
+METHODS = ("GET", "POST", "PUT", "DELETE", "PATCH", "OPTIONS")
 # Longest accepted text per field, in characters.
 FIELD_LIMITS = {
     "exe_name": 260,
@@ -69,28 +71,14 @@ class Refused(Exception):
         self.reply = reply
 
 
-class BodyError(ApiError):
-    def __init__(self, status, msg, partial=b"", truncated=False):
-        super().__init__(status, msg)
-        self.partial = partial
-        self.truncated = truncated
-
-
-class Reply:
-    def __init__(self, status, body=b"", content_type=JSON_TYPE, headers=()):
-        self.status = status
-        self.body = body
-        self.content_type = content_type
-        self.headers = list(headers)
-
-
 class Request:
-    def __init__(self, method, path, query, body, headers):
+    def __init__(self, method, path, query, body, headers, client):
         self.method = method
         self.path = path
         self.query = query
         self.body = body
         self.headers = headers
+        self.client = client        # the peer's address
         self.host = headers.get("Host")
         self.session = None     # operator session id; None with a Bearer token
 
@@ -191,11 +179,19 @@ def text_field(obj, key):
     return checked_text(key, obj[key])
 
 
-def machine_code_field(obj):
-    code = text_field(obj, "machine_code")
+def machine_code(text):
+    """The machine code without surrounding blanks; refused when empty or
+    holding invisible characters, before it keys anything."""
+    code = text.strip()
     if not code:
         raise ApiError(400, "machine_code must not be empty")
+    if any(unicodedata.category(c) in INVISIBLE_CATEGORIES for c in code):
+        raise ApiError(400, "machine_code holds control or invisible characters")
     return code
+
+
+def machine_code_field(obj):
+    return machine_code(text_field(obj, "machine_code"))
 
 
 def query_param(req, key):
@@ -232,17 +228,18 @@ def api_products(app, req):
 
 def api_pay_intent(app, req):
     obj = json_body(req)
-    machine_code = machine_code_field(obj)
+    code = machine_code_field(obj)
     game_name = text_field(obj, "game_name")
     channel_code = text_field(obj, "channel_code")
     apply_discount = flag_field(obj, "apply_discount")
-    wait = app.intent_rate.take(machine_code)
+    # Per address too: machine codes are the client's to choose.
+    wait = app.intent_rate.take(("machine", code), ("address", req.client))
     if wait:
-        reply = error(429, "too many orders from this machine; retry later")
+        reply = error(429, "too many orders from this machine or address; retry later")
         reply.headers.append(("Retry-After", str(math.ceil(wait))))
         raise Refused(reply)
     try:
-        intent = app.store.create_order(machine_code, game_name, channel_code, apply_discount)
+        intent = app.store.create_order(code, game_name, channel_code, apply_discount)
     except LookupError as e:
         raise ApiError(503, str(e)) from None
     return ok(intent)
@@ -258,9 +255,13 @@ def _known_order(app, req):
 
 def api_pay_qr(app, req):
     order = _known_order(app, req)
+    if not app.simulate_payments:
+        # No payment provider here: the code only names the order, which the
+        # operator settles once paid some other way.
+        return Reply(200, images.qr_png("order:" + order["order_no"]), "image/png")
     # Prefer the address the caller used, so the payer page is reachable the same way.
     origin = req.host if req.host and HOST_HEADER.match(req.host) else app.origin
-    url = "http://%s/pay/%s" % (origin, order["order_no"])
+    url = "%s://%s/pay/%s" % (app.scheme, origin, order["order_no"])
     return Reply(200, images.qr_png(url), "image/png")
 
 
@@ -274,11 +275,11 @@ ORDER_FIELDS = ("order_no", "status", "game_name", "alipay_trade_no", "pay_amoun
 
 
 def api_orders_latest(app, req):
-    machine_code = query_param(req, "machine_code")
+    code = machine_code(query_param(req, "machine_code"))
     raw_limit = req.query.get("limit", str(MAX_LIMIT))
     if not LIMIT_TEXT.fullmatch(raw_limit) or not 1 <= int(raw_limit) <= MAX_LIMIT:
         raise ApiError(400, "limit must be a whole number from 1 to %d" % MAX_LIMIT)
-    orders = app.store.latest_orders(machine_code, int(raw_limit))
+    orders = app.store.latest_orders(code, int(raw_limit))
     return ok([{k: o[k] for k in ORDER_FIELDS} for o in orders])
 
 
@@ -313,7 +314,7 @@ def page_pay_action(app, req, order_no, action):
     check_csrf(req, pay_csrf(app, order_no))
     status = "success" if action == "confirm" else "failed"
     # The payer can only settle an order that is still waiting.
-    if app.store.set_status(order_no, status, only_if_pending=True) is None:
+    if app.store.set_status(order_no, status, only_if_pending=True, by="simulation") is None:
         return html(404, pages.not_found_page("订单 %s 不存在" % order_no))
     return redirect("/pay/" + order_no)
 
@@ -333,8 +334,21 @@ def page_login(app, req):
     return html(200, pages.login_page())
 
 
+def check_token(app, req, candidate):
+    """True for the operator token; refuses an address that guessed too often."""
+    wait = app.guesses.wait(req.client)
+    if wait:
+        reply = html(429, pages.login_page("错误次数过多，请稍后再试"))
+        reply.headers.append(("Retry-After", str(math.ceil(wait))))
+        raise Refused(reply)
+    if app.operator.token_matches(candidate):
+        return True
+    app.guesses.failed(req.client)
+    return False
+
+
 def page_login_submit(app, req):
-    if not app.operator.token_matches(req.form().get("token", "")):
+    if not check_token(app, req, req.form().get("token", "")):
         return html(403, pages.login_page("令牌错误"))
     cookie = "%s=%s; Path=/admin; HttpOnly; SameSite=Strict" % (
         access.SESSION_COOKIE, app.operator.open_session())
@@ -349,12 +363,25 @@ def page_logout(app, req):
     return redirect(LOGIN_PATH, [("Set-Cookie", cookie)])
 
 
+def cursor_param(req, key):
+    raw = req.query.get(key)
+    if raw is None:
+        return None
+    if not CURSOR_TEXT.fullmatch(raw):
+        raise Refused(html(400, pages.refusal_page("请求无效", "页码参数无效。")))
+    return int(raw)
+
+
 def page_admin(app, req):
-    return html(200, pages.admin_page(app.store.all_orders(), operator_csrf(app, req)))
+    search = req.query.get("q", "").strip()[:FIELD_LIMITS["machine_code"]]
+    orders, older, newer = app.store.orders_page(
+        ADMIN_PAGE_SIZE, before=cursor_param(req, "before"), after=cursor_param(req, "after"),
+        search=search or None)
+    return html(200, pages.admin_page(orders, operator_csrf(app, req), search, older, newer))
 
 
-def mark_order(app, order_no, status):
-    return app.store.set_status(order_no, "success" if status == "paid" else status)
+def mark_order(app, order_no, status, by="operator"):
+    return app.store.set_status(order_no, "success" if status == "paid" else status, by=by)
 
 
 def page_admin_action(app, req, order_no, status):
@@ -384,7 +411,7 @@ def test_reset(app, req):
 
 
 def test_mark_order(app, req, order_no, status):
-    order = mark_order(app, order_no, status)
+    order = mark_order(app, order_no, status, by="simulation")
     if order is None:
         raise ApiError(404, "unknown order: " + order_no)
     return ok({"order_no": order["order_no"], "status": order["status"]})
@@ -394,7 +421,7 @@ def _route(method, pattern, fn):
     return method, re.compile("^" + pattern + "$"), fn
 
 
-ROUTES = [
+API_ROUTES = [
     _route("POST", "/api/v1/login", api_login),
     _route("GET", "/api/v1/games", api_games),
     _route("GET", "/api/v1/games/download", api_games_download),
@@ -405,13 +432,19 @@ ROUTES = [
     _route("GET", "/api/v1/orders/latest", api_orders_latest),
     _route("GET", "/api/v1/support/qq", api_support_qq),
     _route("GET", "/api/v1/support/qq.png", api_support_qq_png),
-    _route("GET", "/pay/(%s)" % ORDER_NO, page_pay),
-    _route("POST", "/pay/(%s)/(confirm|refuse)" % ORDER_NO, page_pay_action),
+]
+
+OPERATOR_ROUTES = [
     _route("GET", LOGIN_PATH, page_login),
     _route("POST", LOGIN_PATH, page_login_submit),
     _route("POST", "/admin/logout", page_logout),
     _route("GET", "/admin/?", page_admin),
     _route("POST", "/admin/orders/(%s)/(%s)" % (ORDER_NO, ADMIN_STATUS), page_admin_action),
+]
+
+PAYER_ROUTES = [
+    _route("GET", "/pay/(%s)" % ORDER_NO, page_pay),
+    _route("POST", "/pay/(%s)/(confirm|refuse)" % ORDER_NO, page_pay_action),
 ]
 
 TEST_PREFIX = "/__test__/"
@@ -424,19 +457,24 @@ TEST_ROUTES = [
 
 
 class App:
-    def __init__(self, store_, tests, support_qq, intent_rate):
+    def __init__(self, store_, tests, support_qq, intent_rate, simulate_payments, scheme):
         self.store = store_
         self.tests = tests          # None unless --test-mode
         self.intent_rate = intent_rate
+        self.guesses = access.GuessLimit()
+        self.simulate_payments = simulate_payments
+        self.scheme = scheme        # of the URLs this backend hands out
         # Both are set once the socket is bound: a start that fails to bind
-        # must not leave behind a token file nobody was shown.
+        # must not leave behind a token file.
         self.operator = None
         self.hosts = None
         self.origin = ""
         self._support_qq = support_qq
         self._support_png = None
         self._support_lock = threading.Lock()
-        self.routes = ROUTES + (TEST_ROUTES if tests is not None else [])
+        self.routes = (API_ROUTES + OPERATOR_ROUTES
+                       + (PAYER_ROUTES if simulate_payments else [])
+                       + (TEST_ROUTES if tests is not None else []))
 
     def support_png(self):
         with self._support_lock:
@@ -448,7 +486,7 @@ class App:
         """The session id, or None for a Bearer token; refuses anyone else."""
         scheme, _, credentials = (req.headers.get("Authorization") or "").partition(" ")
         if scheme.lower() == "bearer":
-            if self.operator.token_matches(credentials.strip()):
+            if check_token(self, req, credentials.strip()):
                 return None
             raise Refused(html(403, pages.login_page("令牌错误")))
         sid = req.cookie(access.SESSION_COOKIE)
@@ -475,242 +513,59 @@ class App:
             return reply
         return error(404, "not found: " + req.path)
 
-
-class Handler(BaseHTTPRequestHandler):
-    protocol_version = "HTTP/1.1"
-    # Malformed request lines are answered with a status line and headers too.
-    default_request_version = "HTTP/1.0"
-    server_version = "OrvaneBackend/1.0"
-    disable_nagle_algorithm = True
-    timeout = 15
-
-    def handle_one_request(self):
-        self._recorded = False
-        self._status = None
-        self._sent = 0
-        self._note = ""
-        self._started = time.monotonic()
-        try:
-            super().handle_one_request()
-        except (BrokenPipeError, ConnectionResetError):
-            self._note = "client gone"
-            self.close_connection = True
-        if self._status is not None or self._note:
-            self._log_line()
-
-    def version_string(self):
-        return self.server_version
-
-    def do_GET(self):
-        self._dispatch()
-
-    do_POST = do_PUT = do_DELETE = do_PATCH = do_OPTIONS = do_GET
-
-    def send_response_only(self, code, message=None):
-        self._status = code
-        super().send_response_only(code, message)
-
-    def log_request(self, code="-", size="-"):
-        pass    # one line per request is written by _log_line instead
-
-    def log_error(self, format, *args):
-        self._note = format % args     # e.g. a time-out, told in the request's own line
-
-    def send_error(self, code, message=None, explain=None):
-        """Protocol-level errors from the base class, answered in JSON."""
-        self._record(b"")
-        try:
-            phrase = HTTPStatus(code).phrase
-        except ValueError:
-            phrase = "error"
-        self._send(error(code, message or phrase), head_only=self.command == "HEAD")
-
-    def _log_line(self):
-        ms = (time.monotonic() - self._started) * 1000
-        sys.stderr.write('%s "%s" %s %d %.1fms%s\n' % (
-            self.client_address[0], getattr(self, "requestline", ""),
-            self._status if self._status is not None else "-", self._sent, ms,
-            " " + self._note if self._note else ""))
-        sys.stderr.flush()
-
-    def _record(self, body, truncated=False):
-        tests = self.server.app.tests
-        if self._recorded or tests is None:
-            return
-        self._recorded = True
-        target = getattr(self, "path", "")
-        if path_of(target).startswith(TEST_PREFIX):
-            return
-        headers = {}
-        if getattr(self, "headers", None) is not None:
-            for k, v in self.headers.items():
-                headers[k] = headers[k] + ", " + v if k in headers else v
-        try:
-            text = body.decode("utf-8")
-        except UnicodeDecodeError:
-            text = None
-        tests.record({
-            "time": time.strftime("%Y-%m-%d %H:%M:%S"),
-            "client": self.client_address[0],
-            "request_line": self.raw_requestline.decode("latin-1").rstrip("\r\n"),
-            "method": self.command or "",
-            "target": target,
-            "version": self.request_version,
-            "headers": headers,
-            "body_b64": base64.b64encode(body).decode("ascii"),
-            "body_text": text,
-            "body_size": len(body),
-            "body_truncated": truncated,
-        })
-
-    def _read_some(self, count):
-        """Up to `count` bytes, stopping early at end of stream or a time-out."""
-        parts = []
-        remaining = count
-        try:
-            while remaining > 0:
-                part = self.rfile.read1(min(remaining, 65536))
-                if not part:
-                    break
-                parts.append(part)
-                remaining -= len(part)
-        except TimeoutError:
-            pass
-        return b"".join(parts)
-
-    def _read_body(self):
-        if "chunked" in (self.headers.get("Transfer-Encoding") or "").lower():
-            raise BodyError(411, "chunked request bodies are not accepted; send Content-Length")
-        raw = self.headers.get("Content-Length")
-        if raw is None:
-            return b""
-        raw = raw.strip()
-        if not DIGITS.fullmatch(raw):
-            raise BodyError(400, "invalid Content-Length")
-        # Beyond nine digits it is over the limit anyway, and int() refuses
-        # thousands of digits.
-        length = int(raw) if len(raw.lstrip("0")) <= 9 else DRAIN_LIMIT
-        if length > MAX_BODY:
-            self._read_some(min(length, DRAIN_LIMIT))
-            raise BodyError(413, "request body larger than 1 MiB", truncated=True)
-        body = self._read_some(length)
-        if len(body) < length:
-            raise BodyError(400, "request body shorter than Content-Length", partial=body)
-        return body
-
-    def _dispatch(self):
-        app = self.server.app
-        try:
-            body = self._read_body()
-        except BodyError as e:
-            self._record(e.partial, e.truncated)
-            self._send(error(e.status, e.msg))
-            return
-        self._record(body)
-        path = path_of(self.path)
-        if not app.hosts.allows(self.headers.get_all("Host") or []):
-            self._send(plain_refusal(path, 421, "this server does not answer for that Host"))
-            return
-        if app.tests is not None and not path.startswith(TEST_PREFIX):
-            scripted = app.tests.next_reply(testmode.endpoint_key(path))
+    def handle(self, incoming):
+        """The reply to one request as the front read it (on a worker thread):
+        a Reply, or in test mode possibly a scripted reply for the front to play."""
+        self._record(incoming)
+        if incoming.problem is not None:
+            return error(*incoming.problem)
+        if incoming.method not in METHODS:
+            return error(501, "Unsupported method (%r)" % incoming.method)
+        path = path_of(incoming.target)
+        if not self.hosts.allows(incoming.headers.get_all("Host") or []):
+            return plain_refusal(path, 421, "this server does not answer for that Host")
+        if self.tests is not None and not path.startswith(TEST_PREFIX):
+            scripted = self.tests.next_reply(testmode.endpoint_key(path))
             if scripted is not None:
-                self._play(scripted)
-                return
+                return scripted
         try:
             try:
-                target = urllib.parse.urlsplit(self.path)
+                target = urllib.parse.urlsplit(incoming.target)
             except ValueError:
                 raise ApiError(400, "malformed request target") from None
-            req = Request(self.command, target.path, parse_query(target.query), body,
-                          self.headers)
-            reply = app.route(req)
+            return self.route(Request(incoming.method, target.path, parse_query(target.query),
+                                      incoming.body, incoming.headers, incoming.client))
         except ApiError as e:
-            reply = error(e.status, e.msg)
+            return error(e.status, e.msg)
         except Refused as e:
-            reply = e.reply
+            return e.reply
         except Exception:   # a bug must cost one request, not the server
             traceback.print_exc()
-            reply = error(500, "internal error")
-        self._send(reply)
+            return error(500, "internal error")
 
-    def _send(self, reply, head_only=False):
-        self.send_response(reply.status)
-        if reply.content_type:
-            self.send_header("Content-Type", reply.content_type)
-        self.send_header("Content-Length", str(len(reply.body)))
-        for k, v in reply.headers:
-            self.send_header(k, v)
-        self.send_header("Connection", "close")
-        self.end_headers()
-        if not head_only:
-            self.wfile.write(reply.body)
-            self._sent = len(reply.body)
-        self.close_connection = True
-
-    def _linger(self, ms):
-        """Waits `ms` milliseconds; False as soon as the client has gone away,
-        so a slow scripted reply never outlives its reader by long."""
-        deadline = time.monotonic() + ms / 1000
-        while True:
-            left = deadline - time.monotonic()
-            if left <= 0:
-                return True
-            readable, _, _ = select.select([self.connection], [], [], left)
-            if not readable:
-                continue
-            try:
-                if not self.connection.recv(1, socket.MSG_PEEK):
-                    return False
-            except ConnectionError:
-                return False
-            # The client sent more bytes: nothing to learn from the socket until then.
-            time.sleep(max(0.0, deadline - time.monotonic()))
-            return True
-
-    def _play(self, scripted):
-        self.close_connection = True
-        if scripted.delay_ms and not self._linger(scripted.delay_ms):
-            self._note = "client gone"
+    def _record(self, incoming):
+        if self.tests is None or path_of(incoming.target).startswith(TEST_PREFIX):
             return
-        if scripted.drop:
-            self._note = "scripted drop"
-            return
-        defaults = [("Server", self.version_string()), ("Date", self.date_time_string()),
-                    ("Content-Type", JSON_TYPE)]
-        if not scripted.endless:
-            defaults.append(("Content-Length", str(len(scripted.body))))
-        defaults.append(("Connection", "close"))
-        headers = {k: v for k, v in defaults if k.lower() not in scripted.omit_headers}
-        for name, value in scripted.headers.items():
-            for existing in [k for k in headers if k.lower() == name.lower()]:
-                del headers[existing]
-            headers[name] = value
-        self.send_response_only(scripted.status)
-        for name, value in headers.items():
-            self.send_header(name, value)
-        self.end_headers()
-        self._note = "scripted"
-        budget = scripted.close_after
-        for chunk, pause_ms in scripted.stream():
-            if budget is not None:
-                chunk = chunk[:budget]
-                budget -= len(chunk)
-            self.wfile.write(chunk)
-            self._sent += len(chunk)
-            if budget == 0:
-                self._note = "scripted close after %d bytes" % scripted.close_after
-                return
-            if pause_ms and not self._linger(pause_ms):
-                self._note = "client gone"
-                return
-
-
-class BackendServer(ThreadingHTTPServer):
-    daemon_threads = True
-
-    def __init__(self, address, app):
-        super().__init__(address, Handler)
-        self.app = app
+        headers = {}
+        for k, v in (incoming.headers.items() if incoming.headers is not None else []):
+            headers[k] = headers[k] + ", " + v if k in headers else v
+        try:
+            text = incoming.body.decode("utf-8")
+        except UnicodeDecodeError:
+            text = None
+        self.tests.record({
+            "time": time.strftime("%Y-%m-%d %H:%M:%S"),
+            "client": incoming.client,
+            "request_line": incoming.request_line(),
+            "method": incoming.method,
+            "target": incoming.target,
+            "version": incoming.version,
+            "headers": headers,
+            "body_b64": base64.b64encode(incoming.body).decode("ascii"),
+            "body_text": text,
+            "body_size": len(incoming.body),
+            "body_truncated": incoming.truncated,
+        })
 
 
 def non_negative(text):
@@ -728,6 +583,9 @@ def positive_int(text):
 
 
 def token_text(text):
+    if len(text) < access.MIN_TOKEN_LENGTH:
+        raise argparse.ArgumentTypeError("must be at least %d characters"
+                                         % access.MIN_TOKEN_LENGTH)
     if not access.TOKEN_TEXT.fullmatch(text):
         raise argparse.ArgumentTypeError("must be visible ASCII without blanks")
     return text
@@ -756,8 +614,11 @@ def parse_args(argv):
     p.add_argument("--host", default="127.0.0.1")
     p.add_argument("--port", type=int, default=8001, help="0 picks a free port")
     p.add_argument("--db", default="./orvane-backend.db", help="SQLite file")
+    p.add_argument("--simulate-payments", action="store_true",
+                   help="serve the simulated payer page /pay/<order_no>, for testing only")
     p.add_argument("--auto-pay", type=non_negative, metavar="SECONDS",
-                   help="mark each pending order paid this long after its creation")
+                   help="with --simulate-payments: count each pending order as paid"
+                        " this long after its creation")
     p.add_argument("--countdown-seconds", type=positive_int, metavar="SECONDS",
                    help="order lifetime instead of the product's countdown minutes")
     p.add_argument("--support-qq", default="800123456",
@@ -768,22 +629,44 @@ def parse_args(argv):
                    metavar="NAME", help="also serve requests whose Host names NAME")
     p.add_argument("--intent-rate", type=intent_rate, default=(20, 1.0),
                    metavar="BURST/PER_SECOND",
-                   help="pay_intent calls per machine code: burst, then refill rate")
+                   help="pay_intent calls per machine code and per client address:"
+                        " burst, then refill rate")
+    p.add_argument("--tls-cert", metavar="PATH", help="serve HTTPS with this PEM certificate")
+    p.add_argument("--tls-key", metavar="PATH", help="the PEM private key of --tls-cert")
     p.add_argument("--test-mode", action="store_true",
                    help="enable /__test__/ scripting and the request log")
-    return p.parse_args(argv)
+    args = p.parse_args(argv)
+    if args.auto_pay is not None and not args.simulate_payments:
+        p.error("--auto-pay pays without any payment: it needs --simulate-payments")
+    if (args.tls_cert is None) != (args.tls_key is None):
+        p.error("--tls-cert and --tls-key go together")
+    return args
 
 
-def startup_notes(hosts, origin, token, token_file, token_created, test_mode, host):
-    """The lines printed after the ready line."""
+def tls_context(args):
+    """The server side of TLS with the given certificate, or None for plain HTTP."""
+    if args.tls_cert is None:
+        return None
+    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    context.load_cert_chain(args.tls_cert, args.tls_key)
+    return context
+
+
+def startup_notes(app, token_file, token_created, args, host):
+    """The lines printed after the ready line; never the token itself."""
     notes = []
-    if test_mode and not ipaddress.ip_address(host).is_loopback:
+    if args.test_mode and not ipaddress.ip_address(host).is_loopback:
         notes.append("warning: --test-mode on an address others can reach lets them"
                      " script every reply")
+    if args.simulate_payments:
+        notes.append("simulated payments: anyone with an order's pay page can mark it paid;"
+                     " for testing only")
     if token_created:
-        notes.append("operator token (new, saved in %s): %s" % (token_file, token))
-    notes.append("operator page: http://%s/admin (token %s)" % (
-        origin, "given by --admin-token" if token_file is None else "in " + token_file))
+        notes.append("operator token: new, saved in " + token_file)
+    notes.append("operator page: %s://%s/admin (token %s)" % (
+        app.scheme, app.origin,
+        "given by --admin-token" if token_file is None else "in " + token_file))
+    hosts = app.hosts
     if hosts.wildcard:
         notes.append("bound to every interface: only requests whose Host names %s are served"
                      % ", ".join(hosts.names))
@@ -792,14 +675,29 @@ def startup_notes(hosts, origin, token, token_file, token_created, test_mode, ho
     return notes
 
 
+def fail(message):
+    sys.stderr.write("server.py: error: %s\n" % message)
+    sys.exit(2)
+
+
 def main(argv=None):
     args = parse_args(argv)
+    # Every file the backend makes (database, journal, token) is the owner's alone.
+    os.umask(0o077)
+    try:
+        tls = tls_context(args)
+    except OSError as e:    # ssl.SSLError included
+        fail("cannot use --tls-cert/--tls-key: %s" % e)
+    try:
+        sock = http_front.bind(args.host, args.port)
+    except OSError as e:
+        fail("cannot listen on %s:%d: %s" % (args.host, args.port, e))
     db = store.Store(args.db, countdown_seconds=args.countdown_seconds,
                      auto_pay_seconds=args.auto_pay)
+    scheme = "https" if tls else "http"
     app = App(db, testmode.TestState() if args.test_mode else None, args.support_qq,
-              access.IntentRate(*args.intent_rate))
-    server = BackendServer((args.host, args.port), app)
-    host, port = server.server_address[:2]
+              access.IntentRate(*args.intent_rate), args.simulate_payments, scheme)
+    host, port = sock.getsockname()[:2]
     if args.admin_token is not None:
         token, token_file, token_created = args.admin_token, None, False
     else:
@@ -810,23 +708,14 @@ def main(argv=None):
     # The wildcard address is no place to send a browser to.
     app.origin = "%s:%d" % ("127.0.0.1" if app.hosts.wildcard else host, port)
 
-    def stop(signum, frame):
-        # shutdown() waits for serve_forever, which runs on this very thread.
-        threading.Thread(target=server.shutdown).start()
-
-    signal.signal(signal.SIGTERM, stop)
     # One write: a reader that takes only the first line and closes the pipe
     # must not make a later print fail.
-    print("\n".join(["backend listening on http://%s:%d/api/v1" % (host, port)]
-                    + startup_notes(app.hosts, app.origin, token, token_file, token_created,
-                                    args.test_mode, host)),
+    print("\n".join(["backend listening on %s://%s:%d/api/v1" % (scheme, host, port)]
+                    + startup_notes(app, token_file, token_created, args, host)),
           flush=True)
     try:
-        server.serve_forever()
-    except KeyboardInterrupt:
-        pass
+        http_front.Front(sock, app.handle, tls).serve()
     finally:
-        server.server_close()
         db.close()
 
 

@@ -1,6 +1,7 @@
 """SQLite-backed store: machines and users, the game catalogue, the product
 offer and payment orders, including the lazy expiry and auto-pay rules."""
 
+import os
 import secrets
 import sqlite3
 import string
@@ -85,6 +86,10 @@ CREATE INDEX IF NOT EXISTS orders_by_creation ON orders(status, created_at);
 DUE_FOR_AUTO_PAY = "SELECT * FROM orders WHERE status = 'pending' AND created_at <= ?"
 DUE_FOR_EXPIRY = "SELECT * FROM orders WHERE status = 'pending' AND expire_at <= ?"
 
+# Trade numbers this backend makes up itself say who settled the order, so
+# none passes for a payment provider's.
+TRADE_PREFIXES = {"operator": "OP", "simulation": "SIM"}
+
 # Ids start high so they look like real account numbers rather than row counters.
 FIRST_UID = 10001
 FIRST_MACHINE_ID = 500001
@@ -110,6 +115,10 @@ class Store:
 
     def __init__(self, path, countdown_seconds=None, auto_pay_seconds=None,
                  clock=time.time):
+        # Owner only: it holds every machine code. SQLite gives its journal
+        # the same mode.
+        os.close(os.open(path, os.O_RDWR | os.O_CREAT, 0o600))
+        os.chmod(path, 0o600)
         self._conn = sqlite3.connect(path, check_same_thread=False)
         self._conn.row_factory = sqlite3.Row
         self._lock = threading.Lock()
@@ -272,16 +281,39 @@ class Store:
                 (machine_code, limit)).fetchall()
         return [order_record(r) for r in rows]
 
-    def all_orders(self):
+    def orders_page(self, size, before=None, after=None, search=None):
+        """Up to `size` orders, newest first: those created before the order
+        numbered `before` in creation order (or after `after`), only those
+        whose order number or machine code is `search` if given. Returns
+        (records, cursor of the next older page or None, of the next newer or None).
+        Each step follows the table's row order, so a page costs the same at
+        any depth and any table size."""
+        match, args = ("(order_no = ? OR machine_code = ?)", [search, search]) \
+            if search is not None else ("1", [])
         with self._lock, self._conn:
             self._settle(self._clock())
-            rows = self._conn.execute(
-                "SELECT * FROM orders ORDER BY created_at DESC, rowid DESC").fetchall()
-        return [order_record(r) for r in rows]
+            if after is not None:
+                rows = self._conn.execute(
+                    "SELECT rowid AS seq, * FROM orders WHERE %s AND rowid > ?"
+                    " ORDER BY rowid LIMIT ?" % match, args + [after, size]).fetchall()[::-1]
+            else:
+                rows = self._conn.execute(
+                    "SELECT rowid AS seq, * FROM orders WHERE %s AND rowid < ?"
+                    " ORDER BY rowid DESC LIMIT ?" % match,
+                    args + [before if before is not None else 1 << 62, size]).fetchall()
 
-    def set_status(self, order_no, status, only_if_pending=False):
+            def beyond(op, seq):
+                return self._conn.execute("SELECT 1 FROM orders WHERE %s AND rowid %s ? LIMIT 1"
+                                          % (match, op), args + [seq]).fetchone() is not None
+
+            older = rows[-1]["seq"] if rows and beyond("<", rows[-1]["seq"]) else None
+            newer = rows[0]["seq"] if rows and beyond(">", rows[0]["seq"]) else None
+        return [order_record(r) for r in rows], older, newer
+
+    def set_status(self, order_no, status, only_if_pending=False, by="operator"):
         """Move an order to `status`; returns the updated record, or None for an
-        unknown order. With only_if_pending a settled order is left untouched."""
+        unknown order. With only_if_pending a settled order is left untouched.
+        `by` ("operator" or "simulation") marks the trade number of a payment."""
         if status not in ORDER_STATUSES:
             raise ValueError("unknown status: " + status)
         now = self._clock()
@@ -292,15 +324,15 @@ class Store:
             if row is None:
                 return None
             if not only_if_pending or row["status"] == "pending":
-                self._apply_status(row, status, now)
+                self._apply_status(row, status, now, by)
             row = self._conn.execute("SELECT * FROM orders WHERE order_no = ?",
                                      (order_no,)).fetchone()
         return order_record(row)
 
-    def _apply_status(self, row, status, when):
+    def _apply_status(self, row, status, when, by="operator"):
         if status == "success":
             # A re-marked paid order keeps its first trade number.
-            trade_no = row["alipay_trade_no"] or new_trade_no(when)
+            trade_no = row["alipay_trade_no"] or new_trade_no(when, by)
             self._conn.execute(
                 "UPDATE orders SET status = ?, alipay_trade_no = ?, download_url = ?,"
                 " updated_at = ? WHERE order_no = ?",
@@ -320,15 +352,15 @@ class Store:
                 # Paid only if that moment came before the countdown ran out;
                 # otherwise it expired, which the second query settles.
                 if paid_at <= row["expire_at"]:
-                    self._apply_status(row, "success", paid_at)
+                    self._apply_status(row, "success", paid_at, "simulation")
         for row in self._conn.execute(DUE_FOR_EXPIRY, (now,)).fetchall():
             self._apply_status(row, "expired", row["expire_at"])
 
 
-def new_trade_no(when):
-    # Shaped like an Alipay trade number: date, a fixed channel part, 15 digits.
-    return (time.strftime("%Y%m%d", time.localtime(when)) + "22001"
-            + "".join(secrets.choice(string.digits) for _ in range(15)))
+def new_trade_no(when, by):
+    """Who settled it, the moment, six random digits."""
+    return (TRADE_PREFIXES[by] + time.strftime("%Y%m%d%H%M%S", time.localtime(when))
+            + "".join(secrets.choice(string.digits) for _ in range(6)))
 
 
 def order_record(row):

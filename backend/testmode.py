@@ -7,6 +7,8 @@ import collections
 import itertools
 import threading
 
+from wire import JSON_TYPE, Played
+
 # Endless filler goes out in blocks of about this size.
 FILLER_BLOCK = 64 << 10
 # Longest pause a script may ask for; keeps a typo from parking a thread for days.
@@ -17,7 +19,7 @@ class ScriptError(ValueError):
     pass
 
 
-class ScriptedReply:
+class ScriptedReply(Played):
     def __init__(self, status, body, delay_ms, pieces, drop, headers,
                  endless, filler, omit_headers, close_after):
         self.status = status
@@ -30,6 +32,20 @@ class ScriptedReply:
         self.filler = filler
         self.omit_headers = frozenset(omit_headers)     # lower-case names
         self.close_after = close_after                  # body bytes, or None
+
+    def head(self, defaults):
+        """Header fields: the front's, this reply's defaults, less those
+        omitted, with the scripted ones added or put in their place."""
+        defaults = defaults + [("Content-Type", JSON_TYPE)]
+        if not self.endless:
+            defaults.append(("Content-Length", str(len(self.body))))
+        defaults.append(("Connection", "close"))
+        headers = {k: v for k, v in defaults if k.lower() not in self.omit_headers}
+        for name, value in self.headers.items():
+            for existing in [k for k in headers if k.lower() == name.lower()]:
+                del headers[existing]
+            headers[name] = value
+        return list(headers.items())
 
     def stream(self):
         """The body pieces, then for an endless reply the filler forever."""

@@ -24,7 +24,7 @@ from PIL import Image
 
 BACKEND_DIR = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SERVER = os.path.join(BACKEND_DIR, "server.py")
-READY = re.compile(r"^backend listening on http://[^/:]+:(\d+)/api/v1$")
+READY = re.compile(r"^backend listening on (https?)://[^/:]+:(\d+)/api/v1$")
 # The startup notes end with the line naming the accepted Host names.
 LAST_NOTE = re.compile(r"^(Host names served|bound to every interface)")
 CSRF_FIELD = re.compile(rb'name="csrf" value="([0-9a-f]+)"')
@@ -37,17 +37,19 @@ import store  # noqa: E402  (the backend is no package)
 
 
 class Backend:
-    def __init__(self, db, *options):
+    def __init__(self, db, *options, prefix=()):
         self.db = db
         self.options = options
+        self.prefix = prefix        # e.g. a prlimit command line
         self.proc = None
         self.port = None
+        self.scheme = None
         self.notes = []
 
     def start(self):
         self.errlog = open(self.db + ".stderr", "ab")
         self.proc = subprocess.Popen(
-            [sys.executable, SERVER, "--port", "0", "--db", self.db, *self.options],
+            [*self.prefix, sys.executable, SERVER, "--port", "0", "--db", self.db, *self.options],
             stdout=subprocess.PIPE, stderr=self.errlog, text=True)
         ready, _, _ = select.select([self.proc.stdout], [], [], 10)
         line = self.proc.stdout.readline().strip() if ready else ""
@@ -55,7 +57,7 @@ class Backend:
         if not m:
             self.stop()
             raise RuntimeError("backend did not start: %r" % line)
-        self.port = int(m.group(1))
+        self.scheme, self.port = m.group(1), int(m.group(2))
         # The notes come in the same write as the ready line.
         self.notes = [self.proc.stdout.readline().strip()]
         while not LAST_NOTE.match(self.notes[-1]):
@@ -73,9 +75,11 @@ class Backend:
         with open(self.db + ".admin-token") as f:
             return f.read().strip()
 
-    def request(self, method, path, body=None, headers=None):
-        """One exchange; checks that Content-Length matches the body."""
-        conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+    def request(self, method, path, body=None, headers=None, source="127.0.0.1", timeout=10):
+        """One exchange from the loopback address `source`; checks that
+        Content-Length matches the body."""
+        conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=timeout,
+                                          source_address=(source, 0))
         try:
             if isinstance(body, (dict, list)):
                 body = json.dumps(body, ensure_ascii=False).encode("utf-8")
@@ -115,7 +119,8 @@ class Backend:
     def raw_get(self, path, host="127.0.0.1"):
         """Status line, header block and body of a GET sent with this Host line."""
         host_line = b"" if host is None else b"Host: %s\r\n" % host.encode()
-        whole = b"".join(self.raw(b"GET %s HTTP/1.1\r\n%s\r\n" % (path.encode(), host_line)))
+        whole = b"".join(self.raw(b"GET %s HTTP/1.1\r\n%sConnection: close\r\n\r\n"
+                                  % (path.encode(), host_line)))
         head, _, body = whole.partition(b"\r\n\r\n")
         return int(head.split()[1]), head.decode("latin-1"), body
 
@@ -128,6 +133,17 @@ class Backend:
                     return True
             time.sleep(0.02)
         return False
+
+
+def start_refused(db, *options):
+    """Exit status and stderr of a start that must fail at once."""
+    done = subprocess.run([sys.executable, SERVER, "--port", "0", "--db", db, *options],
+                          capture_output=True, text=True, timeout=5)
+    return done.returncode, done.stdout, done.stderr
+
+
+def file_mode(path):
+    return stat.S_IMODE(os.stat(path).st_mode)
 
 
 class BackendTestCase(unittest.TestCase):
@@ -182,6 +198,7 @@ class BackendTestCase(unittest.TestCase):
 
 
 class StoreApiTest(BackendTestCase):
+    options = ("--simulate-payments",)
 
     def test_login_is_stable_per_machine_with_fresh_tokens(self):
         first = self.login("USER-00000001-aaaaaaaa")
@@ -231,7 +248,8 @@ class StoreApiTest(BackendTestCase):
         self.assertEqual(set(paid), {"order_no", "status", "game_name", "alipay_trade_no",
                                      "pay_amount", "created_at", "updated_at", "download_url"})
         self.assertEqual((paid["order_no"], paid["game_name"]), (order_no, "奥凡 经典版"))
-        self.assertRegex(paid["alipay_trade_no"], r"^\d{20,}$")
+        # Settled by the operator, not by a payment provider: the number says so.
+        self.assertRegex(paid["alipay_trade_no"], r"^OP\d{20}$")
         self.assertEqual(paid["download_url"], "https://dl.orvane.example/installers/"
                          + urllib.parse.quote("奥凡 经典版", safe="") + ".exe")
         self.assertRegex(paid["created_at"], TIME_TEXT)
@@ -257,7 +275,7 @@ class StoreApiTest(BackendTestCase):
         code, headers, page = self.backend.request("GET", "/pay/" + order_no)
         self.assertEqual(code, 200)
         self.assertTrue(headers["Content-Type"].startswith("text/html"))
-        for text in ("确认支付", "拒绝支付", order_no, "¥39.00"):
+        for text in ("确认支付", "拒绝支付", order_no, "¥39.00", "模拟支付", "不会产生真实扣款"):
             self.assertIn(text.encode("utf-8"), page)
         csrf = self.pay_field(order_no)
         self.assertEqual(self.pay(order_no, "refuse", csrf), (303, "/pay/" + order_no))
@@ -268,6 +286,16 @@ class StoreApiTest(BackendTestCase):
         code, _, admin = self.backend.request("GET", "/admin", headers=self.bearer())
         self.assertEqual(code, 200)
         self.assertIn(("/admin/orders/%s/success" % order_no).encode(), admin)
+
+    def test_request_lines_are_logged_with_control_bytes_escaped(self):
+        reply = b"".join(self.backend.raw(b"GET /\x1b[2J\x07ring\x7f\x9b1m HTTP/1.1\r\n"
+                                          b"Host: 127.0.0.1\r\nConnection: close\r\n\r\n"))
+        self.assertTrue(reply.startswith(b"HTTP/1.1 404"), reply[:40])
+        self.assertTrue(self.backend.wait_log(
+            r'"GET /\\x1b\[2J\\x07ring\\x7f\\x9b1m HTTP/1\.1" 404 ', 2))
+        with open(self.backend.db + ".stderr", "rb") as f:
+            logged = f.read()
+        self.assertFalse(set(logged) & (set(range(32)) - {10} | set(range(127, 256))))
 
     def test_download_link_lookup(self):
         name = "奥凡 经典版"
@@ -378,7 +406,7 @@ class StoreApiTest(BackendTestCase):
 
 
 class ExpiryTest(BackendTestCase):
-    options = ("--countdown-seconds", "1")
+    options = ("--countdown-seconds", "1", "--simulate-payments")
 
     def test_unpaid_order_expires_after_its_countdown(self):
         intent = self.intent()
@@ -399,7 +427,7 @@ class ExpiryTest(BackendTestCase):
 
 
 class AutoPayTest(BackendTestCase):
-    options = ("--auto-pay", "0.5")
+    options = ("--auto-pay", "0.5", "--simulate-payments")
 
     def test_pending_order_is_paid_automatically(self):
         order_no = self.intent(machine="USER-AUTO0000-00000000")["pay_order_no"]
@@ -407,7 +435,7 @@ class AutoPayTest(BackendTestCase):
         time.sleep(0.8)
         self.assertEqual(self.status_of(order_no), "success")
         paid = self.orders("USER-AUTO0000-00000000")[0]
-        self.assertTrue(paid["alipay_trade_no"] and paid["download_url"])
+        self.assertTrue(paid["alipay_trade_no"].startswith("SIM") and paid["download_url"])
         self.assertEqual(self.login("USER-AUTO0000-00000000")["level"], "vip")
 
 
@@ -430,7 +458,56 @@ class PersistenceTest(BackendTestCase):
         self.assertEqual(len(self.backend.data("GET", "products")), 1)
 
 
+class SimulatedPaymentsOffTest(BackendTestCase):
+
+    def test_only_the_operator_settles_without_simulated_payments(self):
+        order_no = self.intent()["pay_order_no"]
+        for method, path in (("GET", "/pay/" + order_no),
+                             ("POST", "/pay/%s/confirm" % order_no)):
+            self.assertEqual(self.backend.request(method, path, b"csrf=" + b"0" * 64, FORM)[0],
+                             404, path)
+        self.assertEqual(self.status_of(order_no), "pending")
+        code, _, err = start_refused(os.path.join(self.tmp.name, "auto.db"), "--auto-pay", "1")
+        self.assertEqual(code, 2)
+        self.assertIn("--simulate-payments", err)
+        self.admin_mark(order_no, "paid")
+        self.assertEqual(self.status_of(order_no), "success")
+
+
+class MachineCodeTest(BackendTestCase):
+
+    def test_codes_are_trimmed_and_invisible_characters_refused(self):
+        plain = self.login("USER-TRIM-0001")
+        padded = self.login(" \tUSER-TRIM-0001\u3000 ")
+        self.assertEqual((padded["machine_code"], padded["machine_id"]),
+                         ("USER-TRIM-0001", plain["machine_id"]))
+        order_no = self.intent("USER-TRIM-0001 ")["pay_order_no"]
+        self.assertEqual(self.orders("%20USER-TRIM-0001%20")[0]["order_no"], order_no)
+        login = {"exe_name": "a.exe", "channel_code": "1", "qhclickid": "q"}
+        intent = {"game_name": "g", "channel_code": "1", "apply_discount": False}
+        for bad in ("USER-TRIM-0001\u200b", "\ufeffUSER", "USER\u2060X", "\u202eUSER", "USER\x00X",
+                    "USER\x1bX", "USER\x7fX", "USER\x85X", "USER\u2028X", " \t\u3000 "):
+            with self.subTest(code=bad):
+                for endpoint, body in (("login", login), ("pay_intent", intent)):
+                    status, _ = self.backend.api("POST", endpoint, dict(body, machine_code=bad))
+                    self.assertEqual(status, 400, endpoint)
+                status, _ = self.backend.api(
+                    "GET", "orders/latest?machine_code=" + urllib.parse.quote(bad))
+                self.assertEqual(status, 400)
+
+    def test_varied_codes_from_one_address_meet_the_limit(self):
+        def order(code, source):
+            return self.backend.request("POST", "/api/v1/pay_intent", {
+                "machine_code": code, "game_name": "g", "channel_code": "1",
+                "apply_discount": False}, source=source)[0]
+        statuses = [order("VARY-%02d" % i, "127.0.0.5") for i in range(30)]
+        # A burst of 20, then about one a second.
+        self.assertGreaterEqual(statuses.count(429), 8, statuses)
+        self.assertEqual(order("VARY-29", "127.0.0.6"), 200)   # another address, its own budget
+
+
 class OperatorTest(BackendTestCase):
+    options = ("--simulate-payments",)
 
     def test_operator_area_needs_the_token_or_a_session(self):
         order_no = self.intent("USER-OPER-0001")["pay_order_no"]
@@ -439,7 +516,9 @@ class OperatorTest(BackendTestCase):
             for headers, expected in (({}, 401),
                                       ({"Cookie": "orvane_operator=" + self.backend.token()}, 401),
                                       ({"Authorization": "Bearer " + self.backend.token()[:-1]}, 403)):
-                self.assertEqual(self.backend.request(method, path, headers=headers)[0], expected,
+                # Wrong tokens from an address of their own: failures count per address.
+                self.assertEqual(self.backend.request(method, path, headers=headers,
+                                                      source="127.0.0.4")[0], expected,
                                  (method, path, headers))
         self.assertEqual(self.backend.request("POST", "/admin/login", b"token=wrong", FORM)[0], 403)
         code, headers, _ = self.backend.request(
@@ -469,16 +548,24 @@ class OperatorTest(BackendTestCase):
         self.assertEqual(self.status_of(order_no), "pending")
         self.assertEqual(self.pay(order_no, "confirm", csrf), (303, "/pay/" + order_no))
         self.assertEqual(self.status_of(order_no), "success")
+        self.assertRegex(self.orders("USER-OPER-0003")[-1]["alipay_trade_no"], r"^SIM\d{20}$")
 
     def test_token_file_is_made_once_and_an_explicit_token_wins(self):
         path, token = self.backend.db + ".admin-token", self.backend.token()
-        self.assertEqual((len(token), stat.S_IMODE(os.stat(path).st_mode)), (43, 0o600))
-        self.assertIn(token, " ".join(self.backend.notes))
+        self.assertEqual((len(token), file_mode(path), file_mode(self.backend.db)), (43, 0o600, 0o600))
+        # Only the file holds it: neither the start-up notes nor the request log.
+        self.assertNotIn(token, "\n".join(self.backend.notes))
+        self.assertIn(path, " ".join(self.backend.notes))
         self.backend.stop()
-        explicit = Backend(self.backend.db, "--admin-token", "s3cret-operator")
+        with open(self.backend.db + ".stderr") as f:
+            self.assertNotIn(token, f.read())
+        code, out, err = start_refused(self.backend.db, "--admin-token", "fifteen-chars-x")
+        self.assertEqual((code, out), (2, ""))
+        self.assertIn("at least 16 characters", err)
+        explicit = Backend(self.backend.db, "--admin-token", "s3cret-operator-16")
         explicit.start()
         try:
-            for bearer, expected in ((token, 403), ("s3cret-operator", 200)):
+            for bearer, expected in ((token, 403), ("s3cret-operator-16", 200)):
                 self.assertEqual(explicit.request("GET", "/admin", headers={
                     "Authorization": "Bearer " + bearer})[0], expected)
         finally:
@@ -487,6 +574,28 @@ class OperatorTest(BackendTestCase):
         self.assertEqual(self.backend.token(), token)
         self.assertNotIn(token, " ".join(self.backend.notes))
         self.assertIn(path, " ".join(self.backend.notes))
+
+
+class OperatorLoginLimitTest(BackendTestCase):
+
+    def test_failed_logins_are_limited_per_address(self):
+        token = self.backend.token()
+        good_form, good_bearer = ("token=" + token).encode(), {"Authorization": "Bearer " + token}
+        for _ in range(5):
+            self.assertEqual(self.backend.request("POST", "/admin/login", b"token=guess", FORM)[0], 403)
+        # Then even the right token waits: the guesses must stop mattering.
+        for method, path, body, headers in (("POST", "/admin/login", good_form, FORM),
+                                            ("GET", "/admin", None, good_bearer)):
+            code, reply_headers, _ = self.backend.request(method, path, body, headers)
+            self.assertEqual(code, 429, path)
+            self.assertRegex(reply_headers["Retry-After"], r"^[1-9][0-9]?$")
+        code, _, _ = self.backend.request("POST", "/admin/login", good_form, FORM, source="127.0.0.2")
+        self.assertEqual(code, 303)
+        for _ in range(5):  # wrong Bearer tokens are guesses too
+            self.assertEqual(self.backend.request("GET", "/admin", headers={
+                "Authorization": "Bearer guess"}, source="127.0.0.3")[0], 403)
+        self.assertEqual(self.backend.request("GET", "/admin", headers=good_bearer,
+                                              source="127.0.0.3")[0], 429)
 
 
 class HostTest(BackendTestCase):
@@ -504,7 +613,7 @@ class HostTest(BackendTestCase):
             status, _, body = self.backend.raw_get(path, "evil.example")
             self.assertEqual((status, body[:len(start)]), (421, start))
         twice = b"".join(self.backend.raw(b"GET /api/v1/games HTTP/1.1\r\nHost: localhost\r\n"
-                                          b"Host: evil.example\r\n\r\n"))
+                                          b"Host: evil.example\r\nConnection: close\r\n\r\n"))
         self.assertTrue(twice.startswith(b"HTTP/1.1 421"), twice[:40])
 
     def test_wildcard_address_is_not_a_host_name(self):
@@ -527,7 +636,12 @@ class RateLimitTest(BackendTestCase):
             self.intent("M1")
         code, headers, data = self.backend.request("POST", "/api/v1/pay_intent", flood)
         self.assertEqual((code, json.loads(data)["code"], headers["Retry-After"]), (429, 429, "1"))
-        self.intent("M2")           # other machines keep their own budget
+        # Another machine from another address has a budget of its own; from
+        # this address the address's budget is spent as well.
+        self.assertEqual(self.backend.request("POST", "/api/v1/pay_intent",
+                                              dict(flood, machine_code="M2"), source="127.0.0.2")[0], 200)
+        self.assertEqual(self.backend.request("POST", "/api/v1/pay_intent",
+                                              dict(flood, machine_code="M3"))[0], 429)
         time.sleep(0.3)             # four per second: one more by now
         self.intent("M1")
         self.assertEqual(self.backend.request("POST", "/api/v1/pay_intent", flood)[0], 429)
