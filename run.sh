@@ -24,8 +24,10 @@ cleanup() {
 trap cleanup EXIT
 
 if ! (exec 3<>/dev/tcp/127.0.0.1/8001) 2>/dev/null; then
-  /usr/bin/python3 backend/server.py --host 127.0.0.1 --port 8001 --db "$build/backend.db" \
-    >"$build/backend.log" 2>&1 &
+  # Simulated payments: the QR code leads to a page that marks the order paid.
+  # The log is the owner's alone, like the database and the token file.
+  (umask 077; exec /usr/bin/python3 backend/server.py --host 127.0.0.1 --port 8001 \
+     --db "$build/backend.db" --simulate-payments >"$build/backend.log" 2>&1) &
   pids+=($!)
   for _ in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.1/8001) 2>/dev/null && break; sleep 0.1; done
   echo "backend: http://127.0.0.1:8001/api/v1 (operator page http://127.0.0.1:8001/admin, token in $build/backend.db.admin-token, log $build/backend.log)"

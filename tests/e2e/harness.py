@@ -63,7 +63,8 @@ class _NoRedirect(urllib.request.HTTPRedirectHandler):
 
 
 class Backend:
-    """The project's backend on a free loopback port, in a temporary database."""
+    """The project's backend on a free loopback port, in a temporary database,
+    with simulated payments so that pay() can settle an order as a phone would."""
 
     def __init__(self, test_mode=False, extra_args=()):
         self.test_mode = test_mode
@@ -74,7 +75,7 @@ class Backend:
 
     def start(self):
         args = ["/usr/bin/python3", os.path.join(SOURCE_DIR, "backend", "server.py"), "--host", "127.0.0.1",
-                "--port", "0", "--db", os.path.join(self.tmp, "store.db")] + self.extra_args
+                "--port", "0", "--db", os.path.join(self.tmp, "store.db"), "--simulate-payments"] + self.extra_args
         if self.test_mode:
             args.append("--test-mode")
         self.proc = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,

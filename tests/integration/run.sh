@@ -1,7 +1,8 @@
 #!/bin/bash
 # Runs the integration test program under Wine against the project's own
-# backend, started in test mode on a free loopback port with a throw-away
-# database, and stops the backend afterwards. Exit code is the program's.
+# backend, started in test mode with simulated payments on a free loopback
+# port with a throw-away database, and stops the backend afterwards. Exit
+# code is the program's.
 # usage: run.sh PROGRAM [GTEST ARGS...]
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -13,7 +14,8 @@ export ORVANE_WINE_ROOT=${ORVANE_WINE_ROOT:-$(dirname "$exe")/../wine}
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY
 
 work=$(mktemp -d)
-/usr/bin/python3 "$src/backend/server.py" --host 127.0.0.1 --port 0 --test-mode --db "$work/backend.db" \
+/usr/bin/python3 "$src/backend/server.py" --host 127.0.0.1 --port 0 --test-mode --simulate-payments \
+  --db "$work/backend.db" \
   >"$work/stdout" 2>"$work/stderr" &
 backend_pid=$!
 stop_backend() {
