@@ -123,8 +123,9 @@ class GuessLimit:
         """0 when `address` may try a token now, else the seconds to wait."""
         now = time.monotonic()
         with self._lock:
-            times = self._recent(address, now)
-            return GUESS_WINDOW - (now - times[0]) if len(times) >= GUESSES else 0
+            times = self._failures.get(address, ())
+            recent = [t for t in times if now - t < GUESS_WINDOW]
+            return GUESS_WINDOW - (now - recent[0]) if len(recent) >= GUESSES else 0
 
     def failed(self, address):
         now = time.monotonic()
@@ -132,13 +133,8 @@ class GuessLimit:
             if len(self._failures) >= PRUNE_AT:
                 self._failures = {a: t for a, t in self._failures.items()
                                   if now - t[-1] < GUESS_WINDOW}
-            self._recent(address, now).append(now)
-
-    def _recent(self, address, now):
-        times = self._failures.setdefault(address, collections.deque())
-        while times and now - times[0] >= GUESS_WINDOW:
-            times.popleft()
-        return times
+            # Only the last GUESSES failures can ever matter.
+            self._failures.setdefault(address, collections.deque(maxlen=GUESSES)).append(now)
 
 
 class IntentRate:

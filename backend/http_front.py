@@ -141,13 +141,13 @@ class Registry:
 
 class Front:
     """Serves `handle(incoming) -> Reply | Played` (called on a worker
-    thread) on a bound listening socket until stop()."""
+    thread) on a bound listening socket until SIGTERM or SIGINT. One line per
+    exchange goes to stderr."""
 
-    def __init__(self, sock, handle, tls=None, log=sys.stderr):
+    def __init__(self, sock, handle, tls=None):
         self.sock = sock
         self.handle = handle
         self.tls = tls
-        self.log = log
         self.registry = None
         self.pool = concurrent.futures.ThreadPoolExecutor(WORKERS, "worker")
         self.stopping = None
@@ -209,7 +209,7 @@ class Front:
             if conn.partial is not None and not conn.dropped:
                 conn.dropped = "client gone"
         except Exception:   # a bug must cost one connection, not the server
-            traceback.print_exc(file=self.log)
+            traceback.print_exc()
         finally:
             conn.abort()
             self.registry.remove(conn)
@@ -405,8 +405,8 @@ class Front:
             status if status is not None else "-", sent, ms, " " + note if note else ""))
 
     def _write_log(self, line):
-        self.log.write(line + "\n")
-        self.log.flush()
+        sys.stderr.write(line + "\n")
+        sys.stderr.flush()
 
 
 def status_line(code):

@@ -288,26 +288,26 @@ class Store:
         (records, cursor of the next older page or None, of the next newer or None).
         Each step follows the table's row order, so a page costs the same at
         any depth and any table size."""
-        match, args = ("(order_no = ? OR machine_code = ?)", [search, search]) \
+        match, matched = ("(order_no = ? OR machine_code = ?)", [search, search]) \
             if search is not None else ("1", [])
+
+        def page(step, args, order, limit=size):
+            return self._conn.execute(
+                "SELECT rowid AS seq, * FROM orders WHERE %s AND %s ORDER BY rowid %s LIMIT ?"
+                % (match, step, order), matched + args + [limit]).fetchall()
+
         with self._lock, self._conn:
             self._settle(self._clock())
             if after is not None:
-                rows = self._conn.execute(
-                    "SELECT rowid AS seq, * FROM orders WHERE %s AND rowid > ?"
-                    " ORDER BY rowid LIMIT ?" % match, args + [after, size]).fetchall()[::-1]
+                rows = page("rowid > ?", [after], "ASC")[::-1]
+            elif before is not None:
+                rows = page("rowid < ?", [before], "DESC")
             else:
-                rows = self._conn.execute(
-                    "SELECT rowid AS seq, * FROM orders WHERE %s AND rowid < ?"
-                    " ORDER BY rowid DESC LIMIT ?" % match,
-                    args + [before if before is not None else 1 << 62, size]).fetchall()
-
-            def beyond(op, seq):
-                return self._conn.execute("SELECT 1 FROM orders WHERE %s AND rowid %s ? LIMIT 1"
-                                          % (match, op), args + [seq]).fetchone() is not None
-
-            older = rows[-1]["seq"] if rows and beyond("<", rows[-1]["seq"]) else None
-            newer = rows[0]["seq"] if rows and beyond(">", rows[0]["seq"]) else None
+                rows = page("1", [], "DESC")
+            older = rows[-1]["seq"] if rows and page("rowid < ?", [rows[-1]["seq"]], "DESC", 1) \
+                else None
+            newer = rows[0]["seq"] if rows and page("rowid > ?", [rows[0]["seq"]], "ASC", 1) \
+                else None
         return [order_record(r) for r in rows], older, newer
 
     def set_status(self, order_no, status, only_if_pending=False, by="operator"):
