@@ -109,7 +109,7 @@ class SlowClientsTest(ServerTestCase):
         time.sleep(0.3)
         after = cpu_share(backend.proc.pid, 1.0)
         # Idle is close to 0 %; a server spinning on accept burns a whole core.
-        self.assertLess((holding, after), (0.15, 0.15))
+        self.assertLess(max(holding, after), 0.15, (holding, after))
         self.assertLess(timed_get(backend.port)[0], 1.0)
 
 
@@ -117,10 +117,10 @@ class ConcurrencyTest(ServerTestCase):
 
     def test_twenty_clients_for_five_seconds(self):
         backend = self.start()
-        latencies, sockets_used, failures = [], [], []
+        latencies, closed_by_server, failures = [], [], []
 
         def client(keep_alive):
-            conn, used = None, set()
+            conn = None
             deadline = time.monotonic() + 5
             try:
                 while time.monotonic() < deadline:
@@ -131,14 +131,13 @@ class ConcurrencyTest(ServerTestCase):
                     resp = conn.getresponse()
                     resp.read()
                     latencies.append(time.perf_counter() - started)
-                    used.add(id(conn.sock))
+                    if keep_alive and conn.sock is None:   # the reply said close
+                        closed_by_server.append(1)
                     if not keep_alive:
                         conn.close()
             except OSError as e:
                 failures.append(e)
-            if keep_alive:
-                sockets_used.append(len(used))
-                conn.close()
+            conn.close()
 
         # Half open a connection per request as the program does, half keep theirs.
         threads = [threading.Thread(target=client, args=(i % 2 == 0,)) for i in range(20)]
@@ -151,7 +150,7 @@ class ConcurrencyTest(ServerTestCase):
         p99 = latencies[int(len(latencies) * 0.99)]
         # Measured 10-80 ms here with other builds running; a dropped SYN costs 1 s.
         self.assertLess(p99, 0.2, "p99 %.1f ms over %d requests" % (p99 * 1000, len(latencies)))
-        self.assertEqual(sockets_used, [1] * 10)     # keep-alive held
+        self.assertEqual(len(closed_by_server), 0, "keep-alive connections closed by the server")
 
 
 class AdminPagingTest(ServerTestCase):
