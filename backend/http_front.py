@@ -141,12 +141,14 @@ class Registry:
 
 class Front:
     """Serves `handle(incoming) -> Reply | Played` (called on a worker
-    thread) on a bound listening socket until SIGTERM or SIGINT. One line per
-    exchange goes to stderr."""
+    thread) on a bound listening socket until SIGTERM or SIGINT; `ended(incoming)`
+    is called on the loop once the reply to it is out or its client gone. One
+    line per exchange goes to stderr."""
 
-    def __init__(self, sock, handle, tls=None):
+    def __init__(self, sock, handle, ended, tls=None):
         self.sock = sock
         self.handle = handle
+        self.ended = ended
         self.tls = tls
         self.registry = None
         self.pool = concurrent.futures.ThreadPoolExecutor(WORKERS, "worker")
@@ -346,7 +348,7 @@ class Front:
             note, keep = "client stopped reading", False
         except ConnectionError:
             note, keep = "client gone", False
-        self._log_exchange(conn, incoming, reply.status, len(body), note)
+        self._exchange_over(conn, incoming, reply.status, len(body), note)
         return keep
 
     async def _linger(self, conn, ms):
@@ -396,7 +398,11 @@ class Front:
         except ConnectionError:
             note = "client gone"
         finally:
-            self._log_exchange(conn, incoming, status, sent, note)
+            self._exchange_over(conn, incoming, status, sent, note)
+
+    def _exchange_over(self, conn, incoming, status, sent, note):
+        self.ended(incoming)
+        self._log_exchange(conn, incoming, status, sent, note)
 
     def _log_exchange(self, conn, incoming, status, sent, note):
         ms = (time.monotonic() - incoming.started) * 1000

@@ -543,6 +543,10 @@ class App:
             traceback.print_exc()
             return error(500, "internal error")
 
+    def exchange_ended(self, incoming):
+        if incoming.logged_as is not None:
+            self.tests.ended(incoming.logged_as, time.monotonic() * 1000)
+
     def _record(self, incoming):
         if self.tests is None or path_of(incoming.target).startswith(TEST_PREFIX):
             return
@@ -553,8 +557,11 @@ class App:
             text = incoming.body.decode("utf-8")
         except UnicodeDecodeError:
             text = None
-        self.tests.record({
+        incoming.logged_as = self.tests.record({
             "time": time.strftime("%Y-%m-%d %H:%M:%S"),
+            # Both on the backend's monotonic clock; null while the exchange runs.
+            "received_ms": incoming.started * 1000,
+            "ended_ms": None,
             "client": incoming.client,
             "request_line": incoming.request_line(),
             "method": incoming.method,
@@ -714,7 +721,7 @@ def main(argv=None):
                     + startup_notes(app, token_file, token_created, args, host)),
           flush=True)
     try:
-        http_front.Front(sock, app.handle, tls).serve()
+        http_front.Front(sock, app.handle, app.exchange_ended, tls).serve()
     finally:
         db.close()
 

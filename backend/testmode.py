@@ -193,13 +193,19 @@ class TestState:
             return queue.popleft() if queue else None
 
     def record(self, entry):
+        """Logs `entry`; returns it, for ended()."""
         with self._lock:
             entry["seq"] = len(self._log) + 1
             self._log.append(entry)
+        return entry
+
+    def ended(self, entry, ms):
+        with self._lock:
+            entry["ended_ms"] = ms
 
     def requests(self):
         with self._lock:
-            return list(self._log)
+            return [dict(e) for e in self._log]
 
     def reset(self):
         with self._lock:

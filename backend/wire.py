@@ -51,6 +51,7 @@ class Incoming:
         self.body = b""
         self.truncated = False          # body over the limit and not kept
         self.problem = None
+        self.logged_as = None           # its entry in the test-mode request log
 
     def request_line(self):
         return self.raw_line.decode("latin-1").rstrip("\r\n")

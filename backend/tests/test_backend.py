@@ -747,9 +747,11 @@ class TestModeTest(BackendTestCase):
                 received = b""
                 while len(received.partition(b"\r\n\r\n")[2]) < wanted:
                     received += s.recv(1 << 16)
-            # Logged as the serving thread ends: within a second, well inside the trickle's pause.
+            # Logged as the exchange ends: within a second, well inside the trickle's pause.
             self.assertTrue(self.backend.wait_log(
                 r'"GET %s HTTP/1.1" 200 \d+ .*client gone$' % path, 1), path)
+            entry = [r for r in self.logged() if r["target"] == path][-1]
+            self.assertLess(entry["ended_ms"] - entry["received_ms"], 1500, path)
 
     def test_cut_replies(self):
         every = {"Server", "Date", "Content-Type", "Connection"}
@@ -816,6 +818,8 @@ class TestModeTest(BackendTestCase):
         self.assertEqual(base64.b64decode(malformed["body_b64"]), b"\xff{")
         self.assertIsNone(malformed["body_text"])
         self.assertEqual(broken["request_line"], "BROKEN")
+        for entry in log:
+            self.assertLessEqual(entry["received_ms"], entry["ended_ms"])
 
         self.script("games", {"status": 503})
         self.backend.data("POST", "reset", prefix="/__test__/")
