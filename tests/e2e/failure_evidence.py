@@ -6,8 +6,10 @@ so that a failure seen once can be explained without running it again:
     OrvaneDownloader.log, config.json   the program's data folder
     screen.png         the whole display
     x-windows.txt      the display's window tree and which windows are mapped
-    processes.txt      the prefix's Linux processes (state, kernel wait) and
-                       Wine's own list of processes and threads
+    xvfb.log           the X server's own output
+    processes.txt      the prefix's Linux processes (state, kernel wait) and,
+                       while its wineserver runs, Wine's own list of processes
+                       and threads (winedbg would otherwise start the prefix anew)
     backtrace.txt      every thread of each program still running, with the
                        program's own frames named from its symbols
 
@@ -54,7 +56,8 @@ def run_to_file(path, args, env, timeout=STEP_TIMEOUT, stdin_text=None):
 
 
 def linux_processes(prefix):
-    """The Linux processes whose environment names the prefix: pid, state, kernel wait, command line."""
+    """The Linux processes whose environment names the prefix, one line each:
+    pid, state, kernel wait, command line."""
     lines = []
     for pid in sorted((p for p in os.listdir("/proc") if p.isdigit()), key=int):
         try:
@@ -70,7 +73,7 @@ def linux_processes(prefix):
         except OSError:
             continue
         lines.append("%7s %s %-24s %s" % (pid, state, wchan, cmd))
-    return "\n".join(["    pid S wchan                    command"] + lines) + "\n"
+    return lines
 
 
 def wine_threads(listing, module_names):
@@ -123,6 +126,16 @@ class Symbols:
         return pattern.sub(name, text)
 
 
+def wine_errors(folder, limit=20):
+    """The first errors and crashes in the programs' Wine output, for the summary."""
+    found = []
+    for name in sorted(os.listdir(folder)):
+        if name.startswith("wine-"):
+            with open(os.path.join(folder, name), encoding="utf-8", errors="replace") as f:
+                found += ["  %s: %s" % (name, l.rstrip()[:200]) for l in f if ":err:" in l or l.startswith("wine: ")]
+    return ["Wine errors:"] + found[:limit] if found else []
+
+
 def collect(session, exc_type, exc, tb):
     """Writes the evidence of a failed session into its artifacts folder."""
     folder = session.artifacts
@@ -136,6 +149,7 @@ def collect(session, exc_type, exc, tb):
         summary.append("program %d: %s, pid %d, started %.1f s before the failure, %s"
                        % (i, " ".join(args), proc.pid, began - started, state))
     summary.append("program window: %s" % (session.wid or "never seen"))
+    summary += wine_errors(folder)
     if env:
         run_to_file(os.path.join(folder, "screen.txt"), ["import", "-window", "root",
                                                           os.path.join(folder, "screen.png")], env)
@@ -143,13 +157,14 @@ def collect(session, exc_type, exc, tb):
         run_to_file(windows, ["xwininfo", "-root", "-tree"], env)
         run_to_file(windows, ["xdotool", "search", "--onlyvisible", "--name", "."], env)
         procs_path = os.path.join(folder, "processes.txt")
+        lines = linux_processes(session.prefix)
         with open(procs_path, "w") as f:
-            f.write(linux_processes(session.prefix) + "\n")
-        listing = run_to_file(procs_path, ["winedbg"], env, stdin_text="info proc\ninfo thread\nquit\n")
-        exes = {os.path.basename(args[-1]).lower(): args[-1] for _, args, _ in session.started}
-        alive = any(proc.poll() is None for proc, _, _ in session.started)
-        if alive:
-            backtrace(os.path.join(folder, "backtrace.txt"), env, wine_threads(listing, set(exes)), exes)
+            f.write("\n".join(["    pid S wchan                    command"] + lines) + "\n\n")
+        if any("wineserver" in line for line in lines):
+            listing = run_to_file(procs_path, ["winedbg"], env, stdin_text="info proc\ninfo thread\nquit\n")
+            exes = {os.path.basename(args[-1]).lower(): args[-1] for _, args, _ in session.started}
+            if any(proc.poll() is None for proc, _, _ in session.started):
+                backtrace(os.path.join(folder, "backtrace.txt"), env, wine_threads(listing, set(exes)), exes)
     for name in ("OrvaneDownloader.log", "config.json"):
         try:
             shutil.copy(os.path.join(session.data_folder(), name), folder)

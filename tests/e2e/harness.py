@@ -178,8 +178,15 @@ class Session:
             [os.path.join(SOURCE_DIR, "tests", "wine-prefix.sh"), WINE_ROOT, "e2e-" + self.name, str(self.dpi),
              "--fresh"], text=True).strip()
         r, w = os.pipe()
+        # Without -noreset the server resets whenever its last client leaves,
+        # as every xdotool poll of wait_window does before Wine has connected;
+        # a connection opened during a reset is dropped, and when that is
+        # Wine's desktop process, the prefix has no display driver and the
+        # program's window can never be made.
+        self.xvfb_log = open(os.path.join(self.artifacts, "xvfb.log"), "wb")
         self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1920x1080x24", "-nolisten",
-                                      "tcp"], pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                      "tcp", "-noreset"], pass_fds=(w,), stdout=self.xvfb_log,
+                                     stderr=subprocess.STDOUT)
         os.close(w)
         with os.fdopen(r) as f:
             display = f.readline().strip()
@@ -217,6 +224,7 @@ class Session:
         if self.xvfb:
             self.xvfb.terminate()
             self.xvfb.wait(5)
+            self.xvfb_log.close()
         if exc_type is None:
             shutil.rmtree(self.artifacts, ignore_errors=True)
 
