@@ -4,9 +4,10 @@
 set -euo pipefail
 packages=(
   make cmake g++-mingw-w64-x86-64 googletest
-  wine wine64 xvfb xdotool x11-utils imagemagick xclip fonts-wqy-microhei
+  wine wine64 xvfb xdotool imagemagick xclip fonts-wqy-microhei
   python3 python3-pil python3-qrcode
   clang libclang-rt-14-dev
+  x11-utils
 )
 missing=()
 for p in "${packages[@]}"; do
