@@ -39,7 +39,9 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 fifo=$(mktemp -u); mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+# -noreset: the server would otherwise reset each time its last client leaves
+# (every xdotool call below), dropping a connection Wine opens meanwhile.
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
 pids+=($!)
 read -r -t 10 disp <"$fifo"; rm -f "$fifo"
 export DISPLAY=:$disp

@@ -23,7 +23,9 @@ export ORVANE_EXPECT_DPI=$dpi
 
 xvfb_pid=
 fifo=$(mktemp -u); mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+# -noreset: a server reset when its last client leaves drops a connection
+# that a Wine process opens at that moment.
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
 xvfb_pid=$!
 read -r -t 10 disp <"$fifo"; rm -f "$fifo"
 if [ -z "${disp:-}" ]; then echo "wine-run: Xvfb did not start" >&2; exit 2; fi

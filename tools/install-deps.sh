@@ -7,6 +7,7 @@ packages=(
   wine wine64 xvfb xdotool imagemagick xclip fonts-wqy-microhei
   python3 python3-pil python3-qrcode openssl
   clang libclang-rt-14-dev
+  x11-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -36,6 +36,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return 0;
     }
     wnd->InitWindow();
+    if (!wnd->m_hWnd) {
+        // No window was made, so no final message will delete the object.
+        delete wnd;
+        ReleaseMutex(mutex);
+        CloseHandle(mutex);
+        return 1;
+    }
 
     MSG msg = {};
     while (GetMessageW(&msg, nullptr, 0, 0)) {

@@ -21,8 +21,10 @@ HWND CWindowWnd::Create(HWND hwndParent, LPCWSTR pstrName, DWORD dwStyle, DWORD 
     wc.lpszClassName = kClassName;
     // Registering again on every call is harmless: the second attempt just fails.
     RegisterClassW(&wc);
+    m_bCreating = true;
     m_hWnd = CreateWindowExW(dwExStyle, kClassName, pstrName, dwStyle, x, y, cx, cy, hwndParent,
                              nullptr, GetModuleHandleW(nullptr), this);
+    m_bCreating = false;
     return m_hWnd;
 }
 
@@ -54,7 +56,9 @@ LRESULT CALLBACK CWindowWnd::StaticWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, 
             // Detach first so a final hook that deletes the object leaves nothing dangling.
             SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
             pThis->m_hWnd = nullptr;
-            pThis->OnFinalMessage(hWnd);
+            // A final hook may delete the object, which Create's caller still
+            // holds when the window ends during its own creation.
+            if (!pThis->m_bCreating) pThis->OnFinalMessage(hWnd);
             return result;
         }
     }

@@ -15,6 +15,8 @@ public:
 
     virtual LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
     // Called once after WM_NCDESTROY, when the object is already detached.
+    // Not for a window that ends inside Create (its creation failed after
+    // WM_NCCREATE): Create returns null and the object stays its caller's.
     virtual void OnFinalMessage(HWND hWnd);
 
     HWND Create(HWND hwndParent, LPCWSTR pstrName, DWORD dwStyle, DWORD dwExStyle,
@@ -26,6 +28,8 @@ public:
     static constexpr const wchar_t* kClassName = L"DuiLibWnd";
 
 private:
+    bool m_bCreating = false;
+
     static LRESULT CALLBACK StaticWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 };
 

@@ -85,6 +85,7 @@ int CMainWnd::ScaleY(int n) const { return static_cast<int>(static_cast<float>(n
 
 void CMainWnd::InitWindow() {
     CreateAndLayoutWindow();
+    if (!m_hWnd) return;
     // The window shows at once what it has (background, title bar, the home
     // panel with the selector as it stands), then again with the versions.
     UpdateWindow(m_hWnd);
@@ -122,8 +123,16 @@ void CMainWnd::CreateAndLayoutWindow() {
     firstPictures[0].Start({{&m_hbmpBackground, IDR_PNG_BACKGROUND, L"bg.png"}});
     firstPictures[1].Start({{&m_hbmpLogo, IDR_PNG_LOGO, L"logo.png"}});
 
-    Create(nullptr, kWindowTitle, WS_POPUP | WS_VISIBLE, 0, 0, 0, ScaleX(1200), ScaleY(720));
-    if (m_hWnd && m_results) {
+    if (!Create(nullptr, kWindowTitle, WS_POPUP | WS_VISIBLE, 0, 0, 0, ScaleX(1200), ScaleY(720))) {
+        // Without a window there is nothing to show: the entry point ends the
+        // program, and the decoders' pictures are freed on the way out.
+        wchar_t line[80];
+        swprintf(line, 80, L"Main window could not be created (error %lu)", GetLastError());
+        OutputDebugStringW(line);
+        WriteLog(line);
+        return;
+    }
+    if (m_results) {
         const HWND wnd = m_hWnd;
         m_results->Open([wnd](unsigned message) { return PostMessageW(wnd, message, 0, 0) != FALSE; });
     }

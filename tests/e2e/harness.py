@@ -25,6 +25,11 @@ API (all coordinates in screen pixels unless a name says "client"):
     Session(..., backend=api) writes config.json with "api_base" into the
     prefix's data folder before the program starts.
 
+Each program runs with WINEDEBUG=PROGRAM_WINEDEBUG, its output going to
+build/e2e-artifacts/<session name>/. A session that ends in an exception keeps
+that folder and adds what explains the failure (failure_evidence.py); one that
+ends well removes it.
+
 Environment (set by CTest): ORVANE_WINE_ROOT, ORVANE_EXE, ORVANE_PROBE,
 ORVANE_SOURCE_DIR, ORVANE_BUILD_DIR.
 """
@@ -43,11 +48,16 @@ import time
 
 from PIL import Image
 
+import failure_evidence
+
 SOURCE_DIR = os.environ.get("ORVANE_SOURCE_DIR") or os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 WINE_ROOT = os.environ.get("ORVANE_WINE_ROOT", os.path.join(SOURCE_DIR, "build", "wine"))
 EXE = os.environ.get("ORVANE_EXE", os.path.join(SOURCE_DIR, "build", "OrvaneDownloader.exe"))
 PROBE = os.environ.get("ORVANE_PROBE", os.path.join(SOURCE_DIR, "build", "tests", "win_probe.exe"))
 WINDOW_TITLE = "Orvane Downloader"
+# Wine's errors and first-chance exceptions (with the program's
+# OutputDebugString lines), each stamped with the time, process and thread.
+PROGRAM_WINEDEBUG = "err+all,warn+seh,+timestamp,+pid"
 
 
 def _clean_env():
@@ -154,18 +164,30 @@ class Session:
         self.exe = exe or EXE
         self.xvfb = None
         self.procs = []
+        self.started = []  # (Popen, args, time started) of each program
+        self.outputs = []  # their open output files
+        self.artifacts = os.path.join(artifacts_dir(), name)
         self.env = None
         self.prefix = None
         self.wid = None  # the program's window, once wait_window found it
 
     # ---- set-up and teardown ----
     def __enter__(self):
+        shutil.rmtree(self.artifacts, ignore_errors=True)
+        os.makedirs(self.artifacts)
         self.prefix = subprocess.check_output(
             [os.path.join(SOURCE_DIR, "tests", "wine-prefix.sh"), WINE_ROOT, "e2e-" + self.name, str(self.dpi),
              "--fresh"], text=True).strip()
         r, w = os.pipe()
+        # Without -noreset the server resets whenever its last client leaves,
+        # as every xdotool poll of wait_window does before Wine has connected;
+        # a connection opened during a reset is dropped, and when that is
+        # Wine's desktop process, the prefix has no display driver and the
+        # program's window can never be made.
+        self.xvfb_log = open(os.path.join(self.artifacts, "xvfb.log"), "wb")
         self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1920x1080x24", "-nolisten",
-                                      "tcp"], pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                      "tcp", "-noreset"], pass_fds=(w,), stdout=self.xvfb_log,
+                                     stderr=subprocess.STDOUT)
         os.close(w)
         with os.fdopen(r) as f:
             display = f.readline().strip()
@@ -186,14 +208,26 @@ class Session:
             self.write_config({"api_base": self.backend})
         return self
 
-    def __exit__(self, *exc):
+    def __exit__(self, exc_type, exc, tb):
+        if exc_type is not None:
+            failure_evidence.collect(self, exc_type, exc, tb)
         for p in self.procs:
             if p.poll() is None:
                 p.kill()
-        subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if self.env:
+            try:
+                subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, timeout=30)
+            except subprocess.TimeoutExpired:
+                pass
+        for out in self.outputs:
+            out.close()
         if self.xvfb:
             self.xvfb.terminate()
             self.xvfb.wait(5)
+            self.xvfb_log.close()
+        if exc_type is None:
+            shutil.rmtree(self.artifacts, ignore_errors=True)
 
     # ---- the program ----
     def data_folder(self):
@@ -222,9 +256,14 @@ class Session:
             json.dump(members, f, ensure_ascii=False)
 
     def start(self, exe=None):
-        proc = subprocess.Popen(["wine", exe or self.exe], env=self.env, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
+        args = ["wine", exe or self.exe]
+        out = open(os.path.join(self.artifacts, "wine-%d-%s.log" % (len(self.started) + 1,
+                                                                   os.path.basename(args[-1]))), "wb")
+        self.outputs.append(out)
+        proc = subprocess.Popen(args, env=dict(self.env, WINEDEBUG=PROGRAM_WINEDEBUG), stdout=out,
+                                stderr=subprocess.STDOUT)
         self.procs.append(proc)
+        self.started.append((proc, args, time.time()))
         return proc
 
     def wait_exit(self, proc, timeout=20):

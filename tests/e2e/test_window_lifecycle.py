@@ -1,6 +1,7 @@
 """The real program's window: title, class, size and centred position; Escape
 quits with 0; a second copy activates the first (restoring it when minimised)
-and exits with 0 without opening a window of its own."""
+and exits with 0 without opening a window of its own; without a display the
+program ends with 1 and a log line."""
 
 import os
 import sys
@@ -50,6 +51,16 @@ class WindowLifecycle(unittest.TestCase):
             self.assertEqual(len(ids), 1)
 
             first.kill()
+
+    def test_without_a_display_the_program_logs_and_exits_with_1(self):
+        # Wine then has no display driver, so the window cannot be made: the
+        # program says so and ends, rather than going on with the object that
+        # its failed window took away.
+        with Session("no-display") as s:
+            del s.env["DISPLAY"]
+            proc = s.start()
+            self.assertEqual(s.wait_exit(proc, 60), 1)
+            self.assertIn("Main window could not be created", s.log_text())
 
 
 if __name__ == "__main__":

@@ -68,6 +68,24 @@ TEST(WindowFramework, NcDestroyDetachesBeforeTheFinalMessage) {
     EXPECT_EQ(wnd.messages.back(), static_cast<UINT>(WM_NCDESTROY));
 }
 
+// A window that ends inside Create (here WM_CREATE refuses it) gets no final
+// message: Create returns null and the object still belongs to its caller.
+class RefusingWnd : public RecordingWnd {
+public:
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
+        const LRESULT result = RecordingWnd::HandleMessage(uMsg, wParam, lParam);
+        return uMsg == WM_CREATE ? -1 : result;
+    }
+};
+
+TEST(WindowFramework, CreationThatFailsAfterNcCreateLeavesTheObjectToItsCaller) {
+    RefusingWnd wnd;
+    EXPECT_EQ(wnd.Create(nullptr, L"refused", WS_POPUP, 0, 0, 0, 100, 100), nullptr);
+    EXPECT_EQ(wnd.m_hWnd, nullptr);
+    EXPECT_EQ(wnd.messages.back(), static_cast<UINT>(WM_NCDESTROY));
+    EXPECT_EQ(wnd.finalCalls, 0);
+}
+
 TEST(WindowFramework, SecondCreateWithRegisteredClassStillMakesAWindow) {
     RecordingWnd first;
     RecordingWnd second;
