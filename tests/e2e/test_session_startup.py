@@ -6,8 +6,11 @@ gone it still starts after the login's three attempts."""
 import json
 import os
 import re
+import socket
+import struct
 import subprocess
 import sys
+import threading
 import time
 import unittest
 
@@ -20,6 +23,47 @@ def read(path, mode="r"):
     with open(path, "rb") as f:
         data = f.read()
     return data if "b" in mode else data.decode("utf-8")
+
+
+class DroppingPort:
+    """Listens on a free loopback port and resets every connection it takes."""
+
+    def __init__(self):
+        self._sock = socket.socket()
+        self._sock.bind(("127.0.0.1", 0))
+        self._sock.listen(16)
+        self.api = "http://127.0.0.1:%d/api/v1" % self._sock.getsockname()[1]
+        self._times = []
+        self._lock = threading.Lock()
+        self._thread = threading.Thread(target=self._serve, daemon=True)
+
+    def _serve(self):
+        while True:
+            try:
+                conn, _ = self._sock.accept()
+            except OSError:
+                return
+            with self._lock:
+                self._times.append(time.monotonic())
+            conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            conn.close()
+
+    def arrivals(self):
+        with self._lock:
+            return list(self._times)
+
+    def __enter__(self):
+        self._thread.start()
+        return self
+
+    def __exit__(self, *exc):
+        # Shutting the listener down wakes the accept that waits on it.
+        try:
+            self._sock.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+        self._sock.close()
+        self._thread.join(5)
 
 
 def registry_user_code(session):
@@ -112,20 +156,22 @@ class SessionStartup(unittest.TestCase):
         return any(max(img.getpixel((x, y))) > 150 for x in range(455, 700, 2) for y in range(340, 366, 2))
 
     def test_starts_without_a_backend_after_three_attempts(self):
-        # A loopback port nobody listens on: every attempt is refused at once.
-        with Session("no-backend", backend="http://127.0.0.1:9/api/v1") as s:
-            started = time.time()
+        # A loopback port that takes each connection and resets it at once:
+        # the attempts fail like a dead backend, and their times are seen
+        # from outside.
+        with DroppingPort() as port, Session("no-backend", backend=port.api) as s:
             proc = s.start()
             s.wait_window(timeout=60)
-            # The window shows at once but handles input only after the login
-            # has given up: three refused attempts and 0.5 + 1 + 2 s of waits.
-            # The key waits in the window's queue until then.
+            self.assertTrue(wait_until(lambda: len(port.arrivals()) >= 3, timeout=60), "three login attempts")
+            first, second, third = port.arrivals()[:3]
+            # 0.5 s and 1 s pass between the attempts, 2 s after the last.
+            self.assertGreater(second - first, 0.45)
+            self.assertGreater(third - second, 0.95)
             s.key("Escape")
             self.assertEqual(s.wait_exit(proc, 30), 0)
-            self.assertGreater(time.time() - started, 3.5)
 
             log = read(os.path.join(s.data_folder(), "OrvaneDownloader.log"))
-            self.assertIn("AutoLogin begin api=http://127.0.0.1:9/api/v1", log)
+            self.assertIn("AutoLogin begin api=" + port.api, log)
             self.assertNotIn("AutoLogin status=", log)
             self.assertNotIn("Login success", log)
             self.assertNotIn("FetchGames", log)
