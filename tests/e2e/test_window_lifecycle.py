@@ -27,8 +27,8 @@ class WindowLifecycle(unittest.TestCase):
             self.assertEqual((x, y, w, h), (info["x"], info["y"], 1200, 720))
             s.screenshot(os.path.join(artifacts_dir(), "lifecycle.png"))
 
-            # No backend here: the window handles the key once the login's
-            # retries are over; until then it waits in the queue.
+            # No backend here: Escape ends the program whether or not the
+            # login is still retrying.
             s.key("Escape")
             self.assertEqual(s.wait_exit(proc, 30), 0)
 
