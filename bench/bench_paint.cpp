@@ -121,14 +121,16 @@ HBITMAP MakeQrBitmap(HDC dc) {
 }
 
 void AddOrders(CMainWnd* wnd) {
-    const wchar_t* statuses[] = {L"已完成", L"待支付", L"支付失败", L"已失效", L"已退款", L"已完成", L"待支付", L"已完成"};
+    const OrderStatus statuses[] = {OrderStatus::Completed, OrderStatus::Pending, OrderStatus::Failed,
+                                   OrderStatus::Expired,   OrderStatus::Refunded, OrderStatus::Completed,
+                                   OrderStatus::Pending,   OrderStatus::Completed};
     for (int i = 0; i < 8; ++i) {
         OrderInfo o;
         o.order_no = L"OD2026120810510" + std::to_wstring(i) + L"CFXP";
         o.alipay_trade_no = L"2026120822001602640565301213";
         o.game_name = i % 2 ? L"奥凡 高清典藏版 豪华礼包" : L"奥凡 经典版";
         o.amount_text = L"¥39.00";
-        o.status_text = statuses[i];
+        o.status = statuses[i];
         o.download_url = L"https://dl.orvane.example/installers/%E5%A5%A5%E5%87%A1%20%E7%BB%8F%E5%85%B8.exe";
         o.time_text = L"2026-12-08 10:51:05";
         wnd->m_aOrders.push_back(o);
@@ -148,8 +150,8 @@ double CpuMs() {
 // The loading animation as the window runs it: its 50 ms timer and the
 // repaints it asks for, through the real message loop.
 void MeasureSpinnerCpu(CMainWnd* wnd, int seconds) {
-    wnd->m_nPage = PAGE_PURCHASE;
-    wnd->m_nPayState = PAY_STATE_NONE;
+    wnd->m_nPage = Page::PAGE_PURCHASE;
+    wnd->m_nPayState = PayState::PAY_STATE_NONE;
     wnd->DeletePayQr();
     wnd->StartWindowTimer(wnd->m_uSpinnerTimer, TIMER_SPINNER, 50);
     PumpMessages();
@@ -213,17 +215,17 @@ int main(int argc, char** argv) {
 
     // Every state starts from the home page with nothing open.
     const auto reset = [&] {
-        wnd->m_nPage = PAGE_HOME;
+        wnd->m_nPage = Page::PAGE_HOME;
         wnd->m_bShowUserMenu = false;
         wnd->m_nHoverMenuItem = -1;
         wnd->m_bDropListOpen = false;
         wnd->m_nSelectedVersion = 1;
         wnd->m_bShowCouponPopup = false;
         wnd->m_bShowOrderDetail = false;
-        wnd->m_nPayState = PAY_STATE_NONE;
+        wnd->m_nPayState = PayState::PAY_STATE_NONE;
         wnd->m_hbmpPayQR = nullptr;
         wnd->m_nSpinnerAngle = 90;
-        wnd->m_nFocusField = 0;
+        wnd->m_nFocusField = FocusField::None;
         wnd->UpdateLayout();
         const RECT& btn = wnd->m_rcMenuBtn;
         wnd->m_rcUserMenu = {btn.left - wnd->ScaleX(60), btn.bottom + wnd->ScaleY(5), btn.left - wnd->ScaleX(60) + wnd->ScaleX(150),
@@ -237,16 +239,16 @@ int main(int argc, char** argv) {
         {"home", [] {}},
         {"home+menu", [&] { wnd->m_bShowUserMenu = true; wnd->m_nHoverMenuItem = 1; }},
         {"home+list", [&] { wnd->m_bDropListOpen = true; }},
-        {"purchase+spinner", [&] { wnd->m_nPage = PAGE_PURCHASE; }},
-        {"purchase+qr", [&] { wnd->m_nPage = PAGE_PURCHASE; wnd->m_hbmpPayQR = qr; }},
-        {"purchase+paid", [&] { wnd->m_nPage = PAGE_PURCHASE; wnd->m_hbmpPayQR = qr; wnd->m_nPayState = PAY_STATE_SUCCESS; }},
-        {"purchase+failed", [&] { wnd->m_nPage = PAGE_PURCHASE; wnd->m_hbmpPayQR = qr; wnd->m_nPayState = PAY_STATE_FAILED; }},
-        {"orders", [&] { wnd->m_nPage = PAGE_ORDERS; }},
-        {"orders+dialog", [&] { wnd->m_nPage = PAGE_ORDERS; wnd->m_bShowOrderDetail = true; wnd->m_nSelectedOrder = 0; }},
-        {"support", [&] { wnd->m_nPage = PAGE_SUPPORT; }},
+        {"purchase+spinner", [&] { wnd->m_nPage = Page::PAGE_PURCHASE; }},
+        {"purchase+qr", [&] { wnd->m_nPage = Page::PAGE_PURCHASE; wnd->m_hbmpPayQR = qr; }},
+        {"purchase+paid", [&] { wnd->m_nPage = Page::PAGE_PURCHASE; wnd->m_hbmpPayQR = qr; wnd->m_nPayState = PayState::PAY_STATE_SUCCESS; }},
+        {"purchase+failed", [&] { wnd->m_nPage = Page::PAGE_PURCHASE; wnd->m_hbmpPayQR = qr; wnd->m_nPayState = PayState::PAY_STATE_FAILED; }},
+        {"orders", [&] { wnd->m_nPage = Page::PAGE_ORDERS; }},
+        {"orders+dialog", [&] { wnd->m_nPage = Page::PAGE_ORDERS; wnd->m_bShowOrderDetail = true; wnd->m_nSelectedOrder = 0; }},
+        {"support", [&] { wnd->m_nPage = Page::PAGE_SUPPORT; }},
         {"coupon", [&] { wnd->m_bShowCouponPopup = true; }},
-        {"login", [&] { wnd->m_nPage = PAGE_LOGIN; wnd->m_nFocusField = 1; wnd->m_strAccount = L"user01"; }},
-        {"redeem", [&] { wnd->m_nPage = PAGE_REDEEM; }},
+        {"login", [&] { wnd->m_nPage = Page::PAGE_LOGIN; wnd->m_nFocusField = FocusField::First; wnd->m_strAccount = L"user01"; }},
+        {"redeem", [&] { wnd->m_nPage = Page::PAGE_REDEEM; }},
     };
 
     for (const State& st : states) {
@@ -266,7 +268,7 @@ int main(int argc, char** argv) {
         const Figures cold = Measure(frames / 3 + 1, [&] {
             wnd->m_homeLayerCache.bitmap.reset();
             wnd->m_purchaseLayerCache.bitmap.reset();
-            wnd->m_keptFrame.picture.bitmap.reset();
+            wnd->m_keptFrame.bitmap.reset();
             InvalidateRect(wnd->m_hWnd, nullptr, FALSE);
             UpdateWindow(wnd->m_hWnd);
         });

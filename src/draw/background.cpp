@@ -48,7 +48,7 @@ void PaintThroughCache(HDC dc, CMainWnd::PaintCache& cache, SIZE size, const std
 void CMainWnd::PaintClient(HDC dc) {
     // The payment icon and the contact image are shown by the purchase and
     // support pages only: wait for them there, elsewhere take them when ready.
-    if (m_nPage == PAGE_PURCHASE || m_nPage == PAGE_SUPPORT) {
+    if (m_nPage == Page::PAGE_PURCHASE || m_nPage == Page::PAGE_SUPPORT) {
         TakeLatePictures();
     } else {
         m_latePictures.Deliver(false);
@@ -58,28 +58,13 @@ void CMainWnd::PaintClient(HDC dc) {
         PaintFrame(dc);
         return;
     }
-    RECT client = {};
-    GetClientRect(m_hWnd, &client);
-    if (m_keptFrame.picture.key == key && m_keptFrame.picture.bitmap) {
-        m_rcCopyBtn = m_keptFrame.copyBtn;
-        m_rcVersionCombo = m_keptFrame.versionCombo;
-    }
-    PaintThroughCache(dc, m_keptFrame.picture, {client.right, client.bottom}, key, [this](HDC frame) {
+    const ClientArea client = Client();
+    PaintThroughCache(dc, m_keptFrame, {client.width, client.height}, key, [this](HDC frame) {
         // The toast comes and goes within a second and a half: it is drawn on
         // top of the kept frame, not into it.
-        // A dialog without an order leaves the copy button as it was; one
-        // that shows a link or the lapsed notice writes it.
-        const RECT before = m_rcCopyBtn;
-        const RECT untouched = {-1, -1, -1, -1};
-        m_rcCopyBtn = untouched;
         PaintFrame(frame, false);
-        const bool written = !EqualRect(&m_rcCopyBtn, &untouched);
-        if (!written) m_rcCopyBtn = before;
-        m_keptFrame.copyBtn = m_rcCopyBtn;
-        m_keptFrame.versionCombo = m_rcVersionCombo;
-        m_keptFrame.hasCopyButton = m_bShowOrderDetail && written && !IsRectEmpty(&m_rcCopyBtn);
     });
-    if (m_bShowOrderDetail && m_bShowToast && m_keptFrame.hasCopyButton) DrawCopyToast(dc);
+    if (m_bShowOrderDetail && m_bShowToast && !IsEmptyRect(CopyButton())) DrawCopyToast(dc);
 }
 
 void CMainWnd::PaintFrame(HDC dc, bool withToast) {
@@ -92,12 +77,12 @@ void CMainWnd::PaintFrame(HDC dc, bool withToast) {
 }
 
 void CMainWnd::DrawPage(HDC dc) {
-    if (m_nPage == PAGE_HOME) {
+    if (m_nPage == Page::PAGE_HOME) {
         DrawHomeLayer(dc);
         DrawHomeControls(dc);
         return;
     }
-    if (m_nPage == PAGE_PURCHASE) {
+    if (m_nPage == Page::PAGE_PURCHASE) {
         // Background and title bar come with the page's cached panel.
         DrawPurchasePage(dc);
         return;
@@ -105,10 +90,10 @@ void CMainWnd::DrawPage(HDC dc) {
     DrawBackground(dc);
     DrawTitleBar(dc);
     switch (m_nPage) {
-        case PAGE_ORDERS: DrawOrdersPage(dc); break;
-        case PAGE_SUPPORT: DrawSupportPage(dc); break;
-        case PAGE_REDEEM: DrawRedeemPage(dc); break;
-        case PAGE_LOGIN: DrawLoginPage(dc); break;
+        case Page::PAGE_ORDERS: DrawOrdersPage(dc); break;
+        case Page::PAGE_SUPPORT: DrawSupportPage(dc); break;
+        case Page::PAGE_REDEEM: DrawRedeemPage(dc); break;
+        case Page::PAGE_LOGIN: DrawLoginPage(dc); break;
         default: break;
     }
 }
@@ -155,10 +140,11 @@ void AppendKeyText(std::wstring& key, const std::wstring& text) {
 namespace {
 
 void AddOrder(std::wstring& key, const OrderInfo& o) {
-    for (const std::wstring* text :
-         {&o.order_no, &o.alipay_trade_no, &o.game_name, &o.amount_text, &o.status_text, &o.download_url, &o.time_text}) {
+    for (const std::wstring* text : {&o.order_no, &o.alipay_trade_no, &o.game_name, &o.amount_text, &o.download_url,
+                                     &o.time_text}) {
         AppendKeyText(key, *text);
     }
+    key += L"|" + std::to_wstring(static_cast<int>(o.status));
 }
 
 }  // namespace
@@ -170,10 +156,10 @@ std::wstring CMainWnd::KeptFrameKey() const {
     RECT client = {};
     GetClientRect(m_hWnd, &client);
     const std::wstring frame = CacheKey({client.right, client.bottom}, {m_hbmpBackground, m_hbmpLogo});
-    if (m_nPage == PAGE_SUPPORT && !m_bShowOrderDetail) {
+    if (m_nPage == Page::PAGE_SUPPORT && !m_bShowOrderDetail) {
         return L"support|" + frame + L"|" + std::to_wstring(reinterpret_cast<uintptr_t>(m_hbmpSupport));
     }
-    if (m_nPage == PAGE_ORDERS) {
+    if (m_nPage == Page::PAGE_ORDERS) {
         std::wstring key = L"orders|" + frame;
         const int count = static_cast<int>(m_aOrders.size());
         key += L"|" + std::to_wstring(m_nOrderPage) + L"|" + std::to_wstring(count) + L"|" +
@@ -195,8 +181,8 @@ std::wstring CMainWnd::KeptFrameKey() const {
     // Under a card whose loading animation still turns (an order found paid
     // on resuming), the frame changes twenty times a second: not worth keeping.
     const bool animating = !m_hbmpPayQR && m_uSpinnerTimer != 0;
-    if (m_nPage == PAGE_PURCHASE && m_nPayState != PAY_STATE_NONE && !m_bShowOrderDetail && !animating) {
-        std::wstring key = L"purchase+result|" + PurchaseLayerKey() + L"|" + std::to_wstring(m_nPayState) + L"|" +
+    if (m_nPage == Page::PAGE_PURCHASE && m_nPayState != PayState::PAY_STATE_NONE && !m_bShowOrderDetail && !animating) {
+        std::wstring key = L"purchase+result|" + PurchaseLayerKey() + L"|" + std::to_wstring(static_cast<int>(m_nPayState)) + L"|" +
                            std::to_wstring(m_nCountdownSeconds) + L"|" +
                            std::to_wstring(reinterpret_cast<uintptr_t>(m_hbmpPayQR)) + L"|" +
                            (m_hbmpPayQR ? L"" : std::to_wstring(m_nSpinnerAngle)) + (m_bDropListOpen ? L"|list" : L"|");

@@ -1,10 +1,12 @@
 // The home page: the centred panel with logo, captions and welcome line, and
 // its controls (version selector, install button, open version list).
 #include "draw/toolkit.h"
+#include "layout/window_layout.h"
 #include "mainwnd/main_wnd.h"
 
 void CMainWnd::DrawHomePage(HDC dc) {
-    const RECT& rc = m_rcHomePanel;
+    const HomeLayout home = HomeLayoutFor(Client());
+    const RECT& rc = home.panel;
     {
         Gdiplus::Graphics g(dc);
         g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
@@ -13,27 +15,21 @@ void CMainWnd::DrawHomePage(HDC dc) {
     // The translucent outline costs milliseconds stroked in one go under Wine.
     DrawRoundOutline(dc, rc, 8, palette::kHomePanelBorder);
 
-    const int s = ScaleX(40);
-    BlitBitmap(dc, m_hbmpLogo, rc.left + ScaleX(25), rc.top + ScaleY(20), s, s);
+    BlitBitmap(dc, m_hbmpLogo, home.logo.left, home.logo.top, Width(home.logo), Height(home.logo));
 
     SetBkMode(dc, TRANSPARENT);
     {
         ScopedFont latin(dc, CreateFontW(ScaleY(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, L"Arial"));
-        const RECT rcOrvaneTitle = {rc.left + ScaleX(70), rc.top + ScaleY(20), rc.right - ScaleX(20),
-                                    rc.top + ScaleY(35)};
-        DrawLabel(dc, L"ORVANE", rcOrvaneTitle, palette::kTextDark, kTextLeft);
+        DrawLabel(dc, L"ORVANE", home.latinCaption, palette::kTextDark, kTextLeft);
     }
     {
         ScopedFont title(dc, CreateUIFont(19, 700));
-        const RECT rcChineseTitle = {rc.left + ScaleX(70), rc.top + ScaleY(36), rc.right - ScaleX(4),
-                                     rc.top + ScaleY(56)};
-        DrawLabel(dc, L"奥凡", rcChineseTitle, palette::kTextWhite, kTextLeft);
+        DrawLabel(dc, L"奥凡", home.chineseCaption, palette::kTextWhite, kTextLeft);
     }
     {
         ScopedFont welcome(dc, CreateUIFont(27, 400));
-        const RECT rcWelcome = {rc.left, rc.top + ScaleY(50), rc.right, rc.top + ScaleY(105)};
-        DrawLabel(dc, L"欢迎回来！", rcWelcome, palette::kTextWhite, kTextCentre);
+        DrawLabel(dc, L"欢迎回来！", home.welcome, palette::kTextWhite, kTextCentre);
     }
 }
 
@@ -47,9 +43,9 @@ void CMainWnd::DrawHomeControls(HDC dc) {
 }
 
 void CMainWnd::DrawInstallButton(HDC dc, Gdiplus::Graphics& g) {
-    const RECT& rc = m_rcInstallBtn;
+    const RECT rc = HomeLayoutFor(Client()).install;
     Gdiplus::GraphicsPath path;
-    AddRoundRect(path, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, ScaleX(24));
+    AddRoundRect(path, rc.left, rc.top, Width(rc), Height(rc), ScaleX(24));
     Gdiplus::SolidBrush fill(palette::kGoldFill.Plus());
     Gdiplus::Pen border(palette::kGoldBorder.Plus(), 1.0f);
     g.FillPath(&fill, &path);

@@ -5,7 +5,8 @@
 #include <string>
 
 #include "draw/toolkit.h"
-#include "mainwnd/hit_geometry.h"
+#include "layout/orders_layout.h"
+#include "store/pay_rules.h"
 #include "mainwnd/main_wnd.h"
 
 std::wstring ShortGameName(const std::wstring& name) {
@@ -14,9 +15,15 @@ std::wstring ShortGameName(const std::wstring& name) {
     return name.substr(0, kShownUnits) + L"...";
 }
 
-std::wstring DisplayedOrderStatus(const std::wstring& statusText, const std::wstring& level) {
-    if (level == L"vip" && statusText == L"待支付") return L"已失效";
-    return statusText;
+const wchar_t* OrderStatusLabel(OrderStatus status) {
+    switch (status) {
+        case OrderStatus::Completed: return L"已完成";
+        case OrderStatus::Failed: return L"支付失败";
+        case OrderStatus::Expired: return L"已失效";
+        case OrderStatus::Refunded: return L"已退款";
+        case OrderStatus::Pending: break;
+    }
+    return L"待支付";
 }
 
 int FirstOrderOfPage(int page, int perPage, int orderCount) {
@@ -36,20 +43,11 @@ constexpr PaletteColor kRowTint = Translucent(20, 255, 255, 255);
 constexpr PaletteColor kFooterFill = Translucent(120, 40, 40, 40);
 
 // Red to pay, green when done, grey for everything else.
-PaletteColor StatusButtonColour(const std::wstring& displayedStatus) {
-    if (displayedStatus == L"待支付") return palette::kRed;
-    if (displayedStatus == L"已完成") return palette::kGreen;
+PaletteColor StatusButtonColour(OrderStatus shown) {
+    if (shown == OrderStatus::Pending) return palette::kRed;
+    if (shown == OrderStatus::Completed) return palette::kGreen;
     return palette::kTextDim;
 }
-
-// The table's columns, list top and pager buttons come from the click test's
-// geometry, so what is drawn is what is hit; the click test has no use for
-// the amount column or the right edge.
-struct Table {
-    OrdersTable cells;
-    int c3;
-    int right;
-};
 
 // What a translucent fill gives over the panel's opaque fill, blended by
 // GDI+ itself on a one-pixel canvas of the page's kind. The rows and the
@@ -72,70 +70,44 @@ Gdiplus::Color OverPanel(HDC dc, PaletteColor fill) {
     return Gdiplus::Color(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
-// Row `row` of the shown page; the caller has selected the row font.
-void DrawOrderRow(HDC dc, Gdiplus::Graphics& g, const LayoutScale& s, const Table& t, int row, const OrderInfo& order,
-                  const std::wstring& status) {
-    const OrdersTable& c = t.cells;
-    const RECT rcOrderNo = OrderNumberCell(c, row, s);
-    const LONG ry = rcOrderNo.top;
-    const LONG rb = rcOrderNo.bottom;
-    DrawLabel(dc, order.order_no.c_str(), rcOrderNo, palette::kTextMid, kTextLeft);
-    DrawLabel(dc, ShortGameName(order.game_name).c_str(), {c.c2, ry, t.c3 - s.X(10), rb}, palette::kTextMid, kTextLeft);
-    DrawLabel(dc, order.amount_text.c_str(), {t.c3, ry, c.c4 - s.X(5), rb}, palette::kGold, kTextLeft);
-
-    const RECT rcStatus = OrderStatusCell(c, row, s);
-    const int bw = s.X(80);
-    const int bh = s.Y(28);
-    const int left = rcStatus.left + (rcStatus.right - rcStatus.left - bw) / 2;
-    const int top = rcStatus.top + (rcStatus.bottom - rcStatus.top - bh) / 2;
-    const RECT rcButton = {left, top, left + bw, top + bh};
-    FillRoundRect(g, rcButton, s.X(4), StatusButtonColour(status));
-    DrawLabel(dc, status.c_str(), rcButton, palette::kTextWhite, kTextCentre);
+// One row of the shown page; the caller has selected the row font.
+void DrawOrderRow(HDC dc, Gdiplus::Graphics& g, const LayoutScale& s, const OrderRowLayout& r, const OrderInfo& order,
+                  OrderStatus shown) {
+    DrawLabel(dc, order.order_no.c_str(), r.orderNo, palette::kTextMid, kTextLeft);
+    DrawLabel(dc, ShortGameName(order.game_name).c_str(), r.version, palette::kTextMid, kTextLeft);
+    DrawLabel(dc, order.amount_text.c_str(), r.amount, palette::kGold, kTextLeft);
+    FillRoundRect(g, r.button, s.X(4), StatusButtonColour(shown));
+    DrawLabel(dc, OrderStatusLabel(shown), r.button, palette::kTextWhite, kTextCentre);
 }
 
 }  // namespace
 
 void CMainWnd::DrawOrdersPage(HDC dc) {
-    RECT client = {};
-    GetClientRect(m_hWnd, &client);
-    const LayoutScale s{m_fScaleX, m_fScaleY};
-    const int width = ScaleX(840);
-    const RECT panel = CentredPanel(client.right, client.bottom, width, ScaleY(460));
-    const int py = panel.top;
-    const int radius = ScaleX(8);
+    const ClientArea client = Client();
+    const LayoutScale& s = client.scale;
+    const OrdersLayout t = OrdersLayoutFor(client);
 
     Gdiplus::Graphics g(dc);
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-    DrawTitledPagePanel(dc, g, panel, L"我的订单");
-
-    const OrdersTable cells = OrdersTableGeometry(client.right, client.bottom, s);
-    const Table t = {cells, cells.tx + cells.tw - ScaleX(180), cells.tx + cells.tw};
-    const OrdersTable& c = t.cells;
-    const int hy = py + ScaleY(90);
+    DrawTitledPagePanel(dc, g, t.panel, L"我的订单");
 
     // Headers, rows, pager and home button all use the 20-unit regular font.
     ScopedFont rowFont(dc, CreateUIFont(20, 400));
-    const int headerBottom = hy + ScaleY(30);
-    DrawLabel(dc, L"订单号", {c.tx, hy, c.c2, headerBottom}, palette::kTextGrey, kTextLeft);
-    DrawLabel(dc, L"版本", {c.c2, hy, t.c3, headerBottom}, palette::kTextGrey, kTextLeft);
-    DrawLabel(dc, L"金额", {t.c3, hy, c.c4, headerBottom}, palette::kTextGrey, kTextLeft);
-    DrawLabel(dc, L"状态", {c.c4, hy, t.right, headerBottom}, palette::kTextGrey, kTextLeft);
+    const wchar_t* const headers[] = {L"订单号", L"版本", L"金额", L"状态"};
+    for (int i = 0; i < 4; ++i) DrawLabel(dc, headers[i], t.headers[i], palette::kTextGrey, kTextLeft);
     {
         Gdiplus::Pen linePen(kHeaderLine.Plus(), 1.0f);
-        const int lineY = hy + ScaleY(35);
-        g.DrawLine(&linePen, c.tx, lineY, t.right, lineY);
+        DrawHLine(g, linePen, t.headerLine);
     }
 
-    const RECT rcNotice = {c.tx, c.ly + ScaleY(45), t.right, c.ly + ScaleY(90)};
     // The worker rebuilds m_aOrders while its handle is set, so the list is
     // not read until it is cleared.
     if (m_ordersWorker.Running()) {
-        DrawLabel(dc, L"正在加载订单数据...", rcNotice, palette::kTextDim, kTextCentre);
+        DrawLabel(dc, L"正在加载订单数据...", t.notice, palette::kTextDim, kTextCentre);
     } else if (m_aOrders.empty()) {
-        DrawLabel(dc, L"暂无订单", rcNotice, palette::kTextDim, kTextCentre);
+        DrawLabel(dc, L"暂无订单", t.notice, palette::kTextDim, kTextCentre);
         ScopedFont tipFont(dc, CreateUIFont(16, 400));
-        DrawLabel(dc, L"您还没有任何订单记录", {c.tx, c.ly + ScaleY(90), t.right, c.ly + ScaleY(120)},
-                  palette::kTextDark, kTextCentre);
+        DrawLabel(dc, L"您还没有任何订单记录", t.tip, palette::kTextDark, kTextCentre);
     } else {
         const int total = static_cast<int>(m_aOrders.size());
         const int first = FirstOrderOfPage(m_nOrderPage, m_nOrdersPerPage, total);
@@ -143,18 +115,18 @@ void CMainWnd::DrawOrdersPage(HDC dc) {
         Gdiplus::SolidBrush itemBrush(OverPanel(dc, kRowTint));
         for (int i = 0; i < count; ++i) {
             const OrderInfo& order = m_aOrders[first + i];
-            if (i % 2 == 0) g.FillRectangle(&itemBrush, c.tx, c.ly + i * ScaleY(45), c.tw, ScaleY(40));
-            DrawOrderRow(dc, g, s, t, i, order, DisplayedOrderStatus(order.status_text, m_strLevel));
+            const OrderRowLayout row = OrderRowAt(t, i, s);
+            if (i % 2 == 0) g.FillRectangle(&itemBrush, row.tint.left, row.tint.top, Width(row.tint), Height(row.tint));
+            DrawOrderRow(dc, g, s, row, order, DisplayedOrderStatus(order.status, m_strLevel));
         }
 
-        const RECT& prev = c.prev;
         Gdiplus::SolidBrush footerBrush(OverPanel(dc, kFooterFill));
-        g.FillRectangle(&footerBrush, c.tx, prev.top, c.tw, prev.bottom - prev.top);
-        DrawLabel(dc, L"上一页", prev, palette::kTextGrey, kTextLeft);
-        DrawLabel(dc, OrderPageInfo(m_nOrderPage, m_nOrdersPerPage, total).c_str(),
-                  {c.tx + ScaleX(330), prev.top, c.tx + ScaleX(450), prev.bottom}, palette::kTextGrey, kTextCentre);
-        DrawLabel(dc, L"下一页", c.next, palette::kTextGrey, kTextRight);
+        g.FillRectangle(&footerBrush, t.footer.left, t.footer.top, Width(t.footer), Height(t.footer));
+        DrawLabel(dc, L"上一页", t.prev, palette::kTextGrey, kTextLeft);
+        DrawLabel(dc, OrderPageInfo(m_nOrderPage, m_nOrdersPerPage, total).c_str(), t.info, palette::kTextGrey,
+                  kTextCentre);
+        DrawLabel(dc, L"下一页", t.next, palette::kTextGrey, kTextRight);
     }
 
-    DrawHomeButton(dc, g, HomeButton(s), radius);
+    DrawHomeButton(dc, g, t.homeBtn, ScaleX(8));
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "draw/toolkit.h"
+#include "layout/purchase_layout.h"
 #include "mainwnd/main_wnd.h"
 
 namespace {
@@ -79,36 +80,25 @@ void CMainWnd::DrawPayQRCode(HDC dc, int x, int y, int size) {
 
     SetBkMode(dc, TRANSPARENT);
     ScopedFont font(dc, CreateUIFont(16, 400));
-    const RECT rcText = {x, y + s - ScaleY(40), x + s, y + s - ScaleY(10)};
-    DrawLabel(dc, L"正在生成支付码...", rcText, kLoadingText, kTextCentre);
+    DrawLabel(dc, L"正在生成支付码...", QrLoadingText({x, y, x + s, y + s}, Client().scale), kLoadingText, kTextCentre);
 }
 
 void CMainWnd::DrawPayStatusOverlay(HDC dc) {
-    RECT client = {};
-    GetClientRect(m_hWnd, &client);
+    const ClientArea client = Client();
+    const PayResultLayout r = PayResultLayoutFor(client);
     Gdiplus::Graphics g(dc);
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     Gdiplus::SolidBrush dim(palette::kDimOverlay.Plus());
-    g.FillRectangle(&dim, 0, 0, client.right, client.bottom);
+    g.FillRectangle(&dim, 0, 0, client.width, client.height);
+    DrawRoundPanel(g, r.card, ScaleX(12), palette::kCardFill, palette::kCardBorder);
 
-    const int w = ScaleX(400);
-    const int h = ScaleY(250);
-    const int cl = (client.right - w) / 2;
-    const int ct = (client.bottom - h) / 2;
-    DrawRoundPanel(g, {cl, ct, cl + w, ct + h}, ScaleX(12), palette::kCardFill, palette::kCardBorder);
-
-    const ResultTexts& texts = m_nPayState == PAY_STATE_SUCCESS ? kSuccess : kFailure;
+    const ResultTexts& texts = m_nPayState == PayState::PAY_STATE_SUCCESS ? kSuccess : kFailure;
     SetBkMode(dc, TRANSPARENT);
     {
         ScopedFont title(dc, CreateUIFont(28, 700));
-        const RECT rcTitle = {cl, ct + ScaleY(50), cl + w, ct + ScaleY(90)};
-        DrawLabel(dc, texts.title, rcTitle, texts.titleColour, kTextCentre);
+        DrawLabel(dc, texts.title, r.title, texts.titleColour, kTextCentre);
     }
     ScopedFont sub(dc, CreateUIFont(18, 400));
-    const RECT rcSub = {cl, ct + ScaleY(110), cl + w, ct + ScaleY(140)};
-    DrawLabel(dc, texts.sub, rcSub, palette::kTextGrey, kTextCentre);
-    if (texts.hint) {
-        const RECT rcHint = {cl, ct + ScaleY(160), cl + w, ct + ScaleY(185)};
-        DrawLabel(dc, texts.hint, rcHint, palette::kTextDim, kTextCentre);
-    }
+    DrawLabel(dc, texts.sub, r.sub, palette::kTextGrey, kTextCentre);
+    if (texts.hint) DrawLabel(dc, texts.hint, r.hint, palette::kTextDim, kTextCentre);
 }

@@ -5,9 +5,6 @@
 
 namespace {
 
-int Width(const RECT& rc) { return rc.right - rc.left; }
-int Height(const RECT& rc) { return rc.bottom - rc.top; }
-
 // The glyphs keep their pixel sizes at every DPI; only their buttons grow.
 void DrawMenuGlyph(HDC dc, const RECT& rc) {
     Gdiplus::Graphics g(dc);

@@ -45,6 +45,10 @@ void DrawCloseCross(Gdiplus::Graphics& g, int cx, int cy, int dx, int dy) {
     g.DrawLine(&pen, cx + dx, cy - dy, cx - dx, cy + dy);
 }
 
+void DrawHLine(Gdiplus::Graphics& g, const Gdiplus::Pen& pen, const HLine& line) {
+    g.DrawLine(&pen, line.left, line.y, line.right, line.y);
+}
+
 void BlitBitmap(HDC dc, HBITMAP bitmap, int x, int y, int w, int h) {
     if (!bitmap) return;
     MemoryDC src(dc);
@@ -81,8 +85,7 @@ void CMainWnd::DrawTitledPagePanel(HDC dc, Gdiplus::Graphics& g, const RECT& pan
     DrawPagePanel(dc, g, panel, ScaleX(8));
     SetBkMode(dc, TRANSPARENT);
     ScopedFont font(dc, CreateUIFont(24, 700));
-    DrawLabel(dc, title, {panel.left, panel.top + ScaleY(30), panel.right, panel.top + ScaleY(70)}, palette::kTextWhite,
-              kTextCentre);
+    DrawLabel(dc, title, TitledPanelTitle(panel, Client().scale), palette::kTextWhite, kTextCentre);
 }
 
 void DrawHomeButton(HDC dc, Gdiplus::Graphics& g, const RECT& rc, int radius) {

@@ -70,6 +70,9 @@ void FillRoundRect(Gdiplus::Graphics& g, const RECT& rc, int radius, PaletteColo
 // dx and dy from the centre, pen (180,180,180) of width 2 with round caps.
 void DrawCloseCross(Gdiplus::Graphics& g, int cx, int cy, int dx, int dy);
 
+// A horizontal line with the given pen.
+void DrawHLine(Gdiplus::Graphics& g, const Gdiplus::Pen& pen, const HLine& line);
+
 // AlphaBlends the whole premultiplied 32-bit bitmap into the destination
 // rectangle, stretched. A null bitmap draws nothing.
 void BlitBitmap(HDC dc, HBITMAP bitmap, int x, int y, int w, int h);
@@ -106,9 +109,9 @@ void DrawHomeButton(HDC dc, Gdiplus::Graphics& g, const RECT& rc, int radius);
 
 // A game name cut to its first 12 UTF-16 units plus "..." when longer.
 std::wstring ShortGameName(const std::wstring& name);
-// A member has nothing left to pay, so for level "vip" a "待支付" order reads
-// "已失效"; every other status is shown as stored.
-std::wstring DisplayedOrderStatus(const std::wstring& statusText, const std::wstring& level);
+// An order status as the table labels it: "待支付", "已完成", "支付失败", "已失效"
+// or "已退款".
+const wchar_t* OrderStatusLabel(OrderStatus status);
 // Index of the first order on a page; a page outside the list shows the first.
 int FirstOrderOfPage(int page, int perPage, int orderCount);
 // The pager's "第%d/%d页", never fewer than one page.

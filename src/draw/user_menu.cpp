@@ -1,5 +1,6 @@
 // The two-item user menu hanging under the title bar's menu button.
 #include "draw/toolkit.h"
+#include "layout/window_layout.h"
 #include "mainwnd/main_wnd.h"
 
 namespace {
@@ -18,8 +19,8 @@ constexpr MenuItem kMenuItems[] = {
 
 void CMainWnd::DrawUserMenu(HDC dc) {
     const RECT rc = m_rcUserMenu;
-    const int w = rc.right - rc.left;
-    const int h = rc.bottom - rc.top;
+    const int w = Width(rc);
+    const int h = Height(rc);
     Gdiplus::Graphics g(dc);
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
 
@@ -40,31 +41,24 @@ void CMainWnd::DrawUserMenu(HDC dc) {
 
     SetBkMode(dc, TRANSPARENT);
     ScopedFont font(dc, CreateUIFont(18, 400));
-    const int itemH = ScaleY(40);
+    const LayoutScale s = Client().scale;
     Gdiplus::Pen separator(Gdiplus::Color(50, 150, 150, 150), 1.0f);
     for (int i = 0; i < 2; ++i) {
-        const RECT rcItem = {rc.left + 1, rc.top + i * itemH, rc.right - 1, rc.top + (i + 1) * itemH};
+        const UserMenuRow item = UserMenuRowAt(rc, i, s);
+        const RECT& row = item.row;
         const bool hovered = i == m_nHoverMenuItem;
         if (hovered) {
-            // The horizontal inset is used on all four sides.
-            const int m = ScaleX(4);
+            const RECT& h = item.highlight;
             Gdiplus::GraphicsPath highlight;
-            AddRoundRect(highlight, rcItem.left + m, rcItem.top + m, rcItem.right - rcItem.left - 2 * m,
-                         rcItem.bottom - rcItem.top - 2 * m, ScaleX(4));
+            AddRoundRect(highlight, h.left, h.top, Width(h), Height(h), ScaleX(4));
             const BYTE r = palette::kGoldFill.r, gr = palette::kGoldFill.g, b = palette::kGoldFill.b;
-            Gdiplus::LinearGradientBrush gradient(Gdiplus::Point(rcItem.left, rcItem.top),
-                                                  Gdiplus::Point(rcItem.left, rcItem.bottom),
+            Gdiplus::LinearGradientBrush gradient(Gdiplus::Point(row.left, row.top), Gdiplus::Point(row.left, row.bottom),
                                                   Gdiplus::Color(100, r, gr, b), Gdiplus::Color(50, r, gr, b));
             g.FillPath(&gradient, &highlight);
         }
-        if (i > 0) {
-            const int y = rcItem.top;
-            g.DrawLine(&separator, static_cast<int>(rcItem.left) + 10, y, static_cast<int>(rcItem.right) - 10, y);
-        }
-
-        const RECT rcIcon = {rcItem.left + ScaleX(15), rcItem.top, rcItem.left + ScaleX(45), rcItem.bottom};
-        DrawLabel(dc, kMenuItems[i].icon, rcIcon, palette::kGoldFill, kTextLeft);
-        const RECT rcText = {rcItem.left + ScaleX(45), rcItem.top, rcItem.right - ScaleX(15), rcItem.bottom};
-        DrawLabel(dc, kMenuItems[i].text, rcText, hovered ? palette::kTextWhite : palette::kTextGrey, kTextLeft);
+        // The 10 is in pixels.
+        if (i > 0) DrawHLine(g, separator, {row.left + 10, row.right - 10, row.top});
+        DrawLabel(dc, kMenuItems[i].icon, item.icon, palette::kGoldFill, kTextLeft);
+        DrawLabel(dc, kMenuItems[i].text, item.text, hovered ? palette::kTextWhite : palette::kTextGrey, kTextLeft);
     }
 }

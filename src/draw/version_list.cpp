@@ -1,6 +1,7 @@
 // The version selector and its drop-down list, shared by the home and
 // purchase pages.
 #include "draw/toolkit.h"
+#include "layout/window_layout.h"
 #include "mainwnd/main_wnd.h"
 
 namespace {
@@ -10,9 +11,10 @@ constexpr PaletteColor kRowSeparator = Translucent(40, 150, 150, 150);
 }  // namespace
 
 void CMainWnd::DrawVersionCombo(HDC dc, Gdiplus::Graphics& g) {
-    const RECT rc = m_rcVersionCombo;
+    const HomeLayout home = HomeLayoutFor(Client());
+    const RECT& rc = home.selector;
     Gdiplus::GraphicsPath path;
-    AddRoundRect(path, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, ScaleX(6));
+    AddRoundRect(path, rc.left, rc.top, Width(rc), Height(rc), ScaleX(6));
     Gdiplus::SolidBrush fill(kSelectorFill.Plus());
     Gdiplus::Pen border(palette::kTextLight.Plus(), 1.0f);
     g.FillPath(&fill, &path);
@@ -20,31 +22,26 @@ void CMainWnd::DrawVersionCombo(HDC dc, Gdiplus::Graphics& g) {
 
     SetBkMode(dc, TRANSPARENT);
     ScopedFont font(dc, CreateUIFont(19, 400));
-    const RECT rcText = {rc.left + ScaleX(15), rc.top, rc.right - ScaleX(40), rc.bottom};
     if (m_nSelectedVersion >= 0 && m_nSelectedVersion < static_cast<int>(m_aVersions.size())) {
-        DrawLabel(dc, m_aVersions[m_nSelectedVersion].name.c_str(), rcText, palette::kTextLight, kTextLeft);
+        DrawLabel(dc, m_aVersions[m_nSelectedVersion].name.c_str(), home.selectorText, palette::kTextLight, kTextLeft);
     }
-    const RECT rcArrow = {rc.right - ScaleX(35), rc.top, rc.right - ScaleX(5), rc.bottom};
-    DrawLabel(dc, m_bDropListOpen ? L"▲" : L"▼", rcArrow, palette::kTextLight, kTextCentre);
+    DrawLabel(dc, m_bDropListOpen ? L"▲" : L"▼", home.selectorArrow, palette::kTextLight, kTextCentre);
 }
 
 void CMainWnd::DrawVersionDropList(HDC dc, Gdiplus::Graphics& g) {
-    const int itemH = ScaleY(32);
     const int n = static_cast<int>(m_aVersions.size());
-    const int left = m_rcVersionCombo.left;
-    const int right = m_rcVersionCombo.right;
-    const int top = m_rcVersionCombo.bottom + ScaleY(2);
-    const int width = right - left;
+    const DropList d = DropListBelow(VersionSelector(), n, Client().scale);
+    const RECT& list = d.list;
 
     Gdiplus::SolidBrush fill(palette::kCardFill.Plus());
     Gdiplus::Pen border(palette::kMenuBorder.Plus(), 1.0f);
-    g.FillRectangle(&fill, left, top, width, n * itemH);
+    g.FillRectangle(&fill, list.left, list.top, Width(list), Height(list));
     // An empty list still shows its outline, which is then a single line; not
     // every GDI+ strokes a rectangle of height 0, so that case is a line here.
     if (n > 0) {
-        g.DrawRectangle(&border, left, top, width, n * itemH);
+        g.DrawRectangle(&border, list.left, list.top, Width(list), Height(list));
     } else {
-        g.DrawLine(&border, left, top, right, top);
+        DrawHLine(g, border, {list.left, list.right, list.top});
     }
 
     SetBkMode(dc, TRANSPARENT);
@@ -52,10 +49,12 @@ void CMainWnd::DrawVersionDropList(HDC dc, Gdiplus::Graphics& g) {
     Gdiplus::SolidBrush tint(kSelectedRowTint.Plus());
     Gdiplus::Pen separator(kRowSeparator.Plus(), 1.0f);
     for (int i = 0; i < n; ++i) {
-        const int itemTop = top + i * itemH;
-        if (i == m_nSelectedVersion) g.FillRectangle(&tint, left + ScaleX(1), itemTop, width - ScaleX(2), itemH);
-        if (i > 0) g.DrawLine(&separator, left + ScaleX(5), itemTop, right - ScaleX(5), itemTop);
-        const RECT rcName = {left + ScaleX(5), itemTop, right - ScaleX(5), itemTop + itemH};
-        DrawLabel(dc, m_aVersions[i].name.c_str(), rcName, palette::kTextLight, kTextLeft);
+        const RECT name = d.Name(i);
+        if (i == m_nSelectedVersion) {
+            const RECT t = d.Tint(i);
+            g.FillRectangle(&tint, t.left, t.top, Width(t), Height(t));
+        }
+        if (i > 0) DrawHLine(g, separator, {name.left, name.right, name.top});
+        DrawLabel(dc, m_aVersions[i].name.c_str(), name, palette::kTextLight, kTextLeft);
     }
 }

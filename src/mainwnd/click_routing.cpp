@@ -4,8 +4,11 @@
 #include <algorithm>
 
 #include "draw/toolkit.h"
-#include "mainwnd/hit_geometry.h"
+#include "layout/card_layout.h"
+#include "layout/purchase_layout.h"
+#include "layout/window_layout.h"
 #include "mainwnd/main_wnd.h"
+#include "store/pay_rules.h"
 
 namespace {
 
@@ -13,18 +16,18 @@ namespace {
 struct ClickContext {
     CMainWnd& w;
     POINT pt;
-    int clientW;
-    int clientH;
-    LayoutScale s;
+    ClientArea client;
 
-    bool In(const RECT& rc) const { return PtInRect(&rc, pt) != FALSE; }
+    bool In(const RECT& rc) const { return Contains(rc, pt); }
+    const LayoutScale& s() const { return client.scale; }
     int VersionCount() const { return static_cast<int>(w.m_aVersions.size()); }
 };
 
 bool OrderDetailStep(ClickContext& c) {
     CMainWnd& w = c.w;
     if (!w.m_bShowOrderDetail) return false;
-    if (c.In(w.m_rcCopyBtn)) {
+    const OrderDetailLayout d = OrderDetailLayoutFor(c.client, w.OrderDetailShows());
+    if (c.In(d.copyBtn)) {
         const int count = static_cast<int>(w.m_aOrders.size());
         bool copied = false;
         if (w.m_bVipDownload) {
@@ -35,8 +38,7 @@ bool OrderDetailStep(ClickContext& c) {
         if (copied) w.ShowCopyToast();
         return true;
     }
-    const RECT card = OrderDetailCard(c.clientW, c.clientH, c.s);
-    if (c.In(OrderDetailCloseMark(card, c.s)) || !c.In(card)) {
+    if (c.In(d.closeMark) || !c.In(d.card)) {
         w.m_bShowOrderDetail = false;
         w.m_bVipDownload = false;
         w.Repaint();
@@ -46,18 +48,18 @@ bool OrderDetailStep(ClickContext& c) {
 
 bool PurchaseSelectorStep(ClickContext& c) {
     CMainWnd& w = c.w;
-    if (w.m_nPage != PAGE_PURCHASE || w.m_nPayState != PAY_STATE_NONE) return false;
-    const RECT sel = PurchaseSelector(c.clientW, c.clientH, c.s);
-    if (c.In(sel)) {
+    if (w.m_nPage != Page::PAGE_PURCHASE || w.m_nPayState != PayState::PAY_STATE_NONE) return false;
+    const int n = c.VersionCount();
+    // What the user sees is what the user clicks: the drawn selector and its list.
+    const PurchaseLayout p = PurchaseLayoutFor(c.client, n, false);
+    if (c.In(p.selector)) {
         w.m_bDropListOpen = !w.m_bDropListOpen;
         w.Repaint();
         return true;
     }
     if (!w.m_bDropListOpen) return false;
-    const int n = c.VersionCount();
-    const RECT list = DropListBelow(sel, n, c.s);
-    if (c.In(list)) {
-        const int row = DropListRow(list, c.pt.y, c.s);
+    if (c.In(p.versions.list)) {
+        const int row = p.versions.RowAt(c.pt.y);
         if (row >= 0 && row < n) {
             w.m_nSelectedVersion = row;
             w.m_bDropListOpen = false;
@@ -73,9 +75,9 @@ bool PurchaseSelectorStep(ClickContext& c) {
 
 bool OrdersTableStep(ClickContext& c) {
     CMainWnd& w = c.w;
-    if (w.m_nPage != PAGE_ORDERS || w.m_aOrders.empty()) return false;
+    if (w.m_nPage != Page::PAGE_ORDERS || w.m_aOrders.empty()) return false;
     const int size = static_cast<int>(w.m_aOrders.size());
-    const OrdersTable t = OrdersTableGeometry(c.clientW, c.clientH, c.s);
+    const OrdersLayout t = OrdersLayoutFor(c.client);
     const int first = w.m_nOrderPage * w.m_nOrdersPerPage;
     const int count = std::min(size - first, w.m_nOrdersPerPage);
     if (c.In(t.prev)) {
@@ -94,21 +96,21 @@ bool OrdersTableStep(ClickContext& c) {
     }
     for (int r = 0; r < count; ++r) {
         const int i = first + r;
-        if (c.In(OrderNumberCell(t, r, c.s))) {
+        const OrderRowLayout row = OrderRowAt(t, r, c.s());
+        if (c.In(row.orderNo)) {
             if (w.CopyToClipboard(w.m_aOrders[i].order_no)) w.ShowCopyToast();
             break;
         }
-        if (c.In(OrderStatusCell(t, r, c.s))) {
-            // As the page shows it: a member has nothing left to pay.
-            const std::wstring status = DisplayedOrderStatus(w.m_aOrders[i].status_text, w.m_strLevel);
-            if (status == L"已完成") {
+        if (c.In(row.status)) {
+            // As the page shows it: a member has nothing left to pay. Failed,
+            // lapsed and refunded orders do nothing.
+            const OrderStatus shown = DisplayedOrderStatus(w.m_aOrders[i].status, w.m_strLevel);
+            if (shown == OrderStatus::Completed) {
                 w.m_nSelectedOrder = i;
                 w.m_bShowOrderDetail = true;
                 w.Repaint();
-            } else if (status == L"待支付") {
+            } else if (shown == OrderStatus::Pending) {
                 w.ResumeOrPayOrder(i);
-            } else if (status != L"支付失败" && status != L"已失效" && status != L"已退款") {
-                w.Repaint();
             }
             break;
         }
@@ -121,18 +123,18 @@ bool UserMenuStep(ClickContext& c) {
     CMainWnd& w = c.w;
     if (!w.m_bShowUserMenu) return false;
     if (c.In(w.m_rcUserMenu)) {
-        const int item = UserMenuItem(w.m_rcUserMenu, c.pt.y, c.s);
+        const int item = UserMenuItem(w.m_rcUserMenu, c.pt.y, c.s());
         if (item == 0) {
-            w.m_nPage = PAGE_REDEEM;
+            w.m_nPage = Page::PAGE_REDEEM;
             w.m_bRedeemSubmitted = false;
             w.m_strRedeemCode.clear();
-            w.m_nFocusField = 0;
+            w.m_nFocusField = FocusField::None;
         } else if (item == 1) {
-            w.m_nPage = PAGE_LOGIN;
+            w.m_nPage = Page::PAGE_LOGIN;
             w.m_bLoginSubmitted = false;
             w.m_strAccount.clear();
             w.m_strPassword.clear();
-            w.m_nFocusField = 0;
+            w.m_nFocusField = FocusField::None;
         }
     }
     w.m_bShowUserMenu = false;
@@ -143,7 +145,7 @@ bool UserMenuStep(ClickContext& c) {
 bool CouponPopupStep(ClickContext& c) {
     CMainWnd& w = c.w;
     if (!w.m_bShowCouponPopup) return false;
-    const CouponPopup p = CouponPopupGeometry(c.clientW, c.clientH, c.s);
+    const CouponLayout p = CouponLayoutFor(c.client);
     if (c.In(p.closeMark) || c.In(p.cancel)) {
         w.QuitApp();
     } else if (c.In(p.confirm)) {
@@ -154,20 +156,19 @@ bool CouponPopupStep(ClickContext& c) {
 
 bool HomeButtonStep(ClickContext& c) {
     CMainWnd& w = c.w;
-    if (w.m_nPage != PAGE_PURCHASE && w.m_nPage != PAGE_ORDERS && w.m_nPage != PAGE_SUPPORT) return false;
-    if (!c.In(HomeButton(c.s))) return false;
-    w.m_nPage = PAGE_HOME;
+    if (w.m_nPage != Page::PAGE_PURCHASE && w.m_nPage != Page::PAGE_ORDERS && w.m_nPage != Page::PAGE_SUPPORT) return false;
+    if (!c.In(HomeButton(c.s()))) return false;
+    w.m_nPage = Page::PAGE_HOME;
     w.m_bCountdownActive = false;
     w.m_bShowCouponPopup = false;
     w.m_bRedeemSubmitted = false;
     w.m_bLoginSubmitted = false;
     w.m_bDropListOpen = false;
-    w.m_nFocusField = 0;
+    w.m_nFocusField = FocusField::None;
     w.StopPayment();
     w.StopWindowTimer(w.m_uCountdownTimer);
     w.StopWindowTimer(w.m_uSpinnerTimer);
     w.m_bVipDownload = false;
-    // The purchase page's drawing moved the selector; put the home one back.
     w.UpdateLayout();
     w.Repaint();
     return true;
@@ -175,20 +176,18 @@ bool HomeButtonStep(ClickContext& c) {
 
 bool RedeemPopupStep(ClickContext& c) {
     CMainWnd& w = c.w;
-    if (w.m_nPage != PAGE_REDEEM) return false;
-    const RedeemPopup p = RedeemPopupGeometry(c.clientW, c.clientH, c.s);
+    if (w.m_nPage != Page::PAGE_REDEEM) return false;
+    const RedeemLayout p = RedeemLayoutFor(c.client);
     if (c.In(p.closeMark)) {
-        w.m_nPage = PAGE_HOME;
+        w.m_nPage = Page::PAGE_HOME;
         w.m_bRedeemSubmitted = false;
         w.m_strRedeemCode.clear();
-        w.m_nFocusField = 0;
-        // The purchase page may have moved the selector; home gets its own back.
-        w.UpdateLayout();
+        w.m_nFocusField = FocusField::None;
         w.Repaint();
         return true;
     }
     if (c.In(p.input)) {
-        w.m_nFocusField = 1;
+        w.m_nFocusField = FocusField::First;
         w.Repaint();
         return true;
     }
@@ -197,27 +196,26 @@ bool RedeemPopupStep(ClickContext& c) {
         w.Repaint();
         return true;
     }
-    w.m_nFocusField = 0;
+    w.m_nFocusField = FocusField::None;
     w.Repaint();
     return false;
 }
 
 bool LoginPopupStep(ClickContext& c) {
     CMainWnd& w = c.w;
-    if (w.m_nPage != PAGE_LOGIN) return false;
-    const LoginPopup p = LoginPopupGeometry(c.clientW, c.clientH, c.s);
+    if (w.m_nPage != Page::PAGE_LOGIN) return false;
+    const LoginLayout p = LoginLayoutFor(c.client);
     if (c.In(p.closeMark)) {
-        w.m_nPage = PAGE_HOME;
+        w.m_nPage = Page::PAGE_HOME;
         w.m_bLoginSubmitted = false;
         w.m_strAccount.clear();
         w.m_strPassword.clear();
-        w.m_nFocusField = 0;
-        w.UpdateLayout();
+        w.m_nFocusField = FocusField::None;
         w.Repaint();
         return true;
     }
     if (c.In(p.account) || c.In(p.password)) {
-        w.m_nFocusField = c.In(p.account) ? 1 : 2;
+        w.m_nFocusField = c.In(p.account) ? FocusField::First : FocusField::Password;
         w.Repaint();
         return true;
     }
@@ -226,28 +224,24 @@ bool LoginPopupStep(ClickContext& c) {
         w.Repaint();
         return true;
     }
-    w.m_nFocusField = 0;
+    w.m_nFocusField = FocusField::None;
     w.Repaint();
     return false;
-}
-
-// The selector with its open list below it: the area that a list change repaints.
-RECT VersionListArea(const RECT& combo, int n, const LayoutScale& s) {
-    return {combo.left, combo.top, combo.right, DropListBelow(combo, n, s).bottom};
 }
 
 bool OpenVersionListStep(ClickContext& c) {
     CMainWnd& w = c.w;
     if (!w.m_bDropListOpen) return false;
     const int n = c.VersionCount();
-    const RECT list = DropListBelow(w.m_rcVersionCombo, n, c.s);
-    const RECT area = VersionListArea(w.m_rcVersionCombo, n, c.s);
-    if (!c.In(list)) {
+    const RECT selector = w.VersionSelector();
+    const DropList d = DropListBelow(selector, n, c.s());
+    const RECT area = d.AreaWith(selector);
+    if (!c.In(d.list)) {
         w.m_bDropListOpen = false;
         InvalidateRect(w.m_hWnd, &area, FALSE);
         return true;
     }
-    const int row = DropListRow(list, c.pt.y, c.s);
+    const int row = d.RowAt(c.pt.y);
     if (row >= 0 && row < n) {
         w.m_nSelectedVersion = row;
         w.m_bDropListOpen = false;
@@ -266,17 +260,17 @@ void WindowTargetsStep(ClickContext& c) {
         w.ToggleUserMenu();
     } else if (c.In(w.m_rcOrdersBtn)) {
         w.StartOrdersWorker();
-        w.m_nPage = PAGE_ORDERS;
+        w.m_nPage = Page::PAGE_ORDERS;
         w.Repaint();
     } else if (c.In(w.m_rcSupportBtn)) {
         w.StartSupportWorker();
-        w.m_nPage = PAGE_SUPPORT;
+        w.m_nPage = Page::PAGE_SUPPORT;
         w.Repaint();
     } else if (c.In(w.m_rcInstallBtn)) {
         w.StartPurchase();
-    } else if (c.In(w.m_rcVersionCombo)) {
+    } else if (const RECT selector = w.VersionSelector(); c.In(selector)) {
         w.m_bDropListOpen = !w.m_bDropListOpen;
-        const RECT area = VersionListArea(w.m_rcVersionCombo, c.VersionCount(), c.s);
+        const RECT area = DropListBelow(selector, c.VersionCount(), c.s()).AreaWith(selector);
         InvalidateRect(w.m_hWnd, &area, FALSE);
     } else if (c.In(w.m_rcTitleBar)) {
         w.m_bDragging = true;
@@ -290,9 +284,7 @@ void WindowTargetsStep(ClickContext& c) {
 void CMainWnd::Repaint() { InvalidateRect(m_hWnd, nullptr, FALSE); }
 
 void CMainWnd::OnLButtonDown(POINT pt) {
-    RECT client = {};
-    GetClientRect(m_hWnd, &client);
-    ClickContext c{*this, pt, client.right, client.bottom, LayoutScale{m_fScaleX, m_fScaleY}};
+    ClickContext c{*this, pt, Client()};
     using Step = bool (*)(ClickContext&);
     static constexpr Step kSteps[] = {
         OrderDetailStep, PurchaseSelectorStep, OrdersTableStep, UserMenuStep,        CouponPopupStep,
@@ -308,7 +300,7 @@ void CMainWnd::OnLButtonDown(POINT pt) {
 void CMainWnd::OnMouseMove(POINT pt) {
     if (m_bShowUserMenu) {
         if (PtInRect(&m_rcUserMenu, pt)) {
-            const int item = UserMenuItem(m_rcUserMenu, pt.y, LayoutScale{m_fScaleX, m_fScaleY});
+            const int item = UserMenuItem(m_rcUserMenu, pt.y, Client().scale);
             if ((item == 0 || item == 1) && item != m_nHoverMenuItem) {
                 m_nHoverMenuItem = item;
                 InvalidateRect(m_hWnd, &m_rcUserMenu, FALSE);
@@ -340,7 +332,7 @@ void CMainWnd::OnCloseButton() {
 void CMainWnd::ToggleUserMenu() {
     m_bShowUserMenu = !m_bShowUserMenu;
     m_nHoverMenuItem = -1;
-    m_rcUserMenu = UserMenuRect(m_rcMenuBtn, LayoutScale{m_fScaleX, m_fScaleY});
+    m_rcUserMenu = UserMenuRect(m_rcMenuBtn, Client().scale);
     Repaint();
 }
 

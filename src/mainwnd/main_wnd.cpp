@@ -8,8 +8,10 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "identity/device_id.h"
+#include "layout/window_layout.h"
 #include "mainwnd/pictures.h"
 #include "util/handles.h"
 #include "util/log.h"
@@ -154,36 +156,16 @@ void CMainWnd::CreateAndLayoutWindow() {
 }
 
 void CMainWnd::UpdateLayout() {
-    RECT rc = {};
-    GetClientRect(m_hWnd, &rc);
-    const int W = rc.right;
-    const int H = rc.bottom;
-    const int b = ScaleX(40);
-
-    m_rcTitleBar = {0, 0, W, ScaleY(50)};
-    m_rcLogo = {ScaleX(10), ScaleY(10), ScaleX(42), ScaleY(42)};
-    m_rcTitleText = {ScaleX(50), 0, ScaleX(300), ScaleY(50)};
-    m_rcOrdersBtn = {W - ScaleX(300), ScaleY(12), W - ScaleX(220), ScaleY(38)};
-    m_rcSupportBtn = {W - ScaleX(210), ScaleY(12), W - ScaleX(130), ScaleY(38)};
-    m_rcMenuBtn = {W - 3 * b, 0, W - 2 * b, ScaleY(50)};
-    m_rcMinBtn = {W - 2 * b, 0, W - b, ScaleY(50)};
-    m_rcCloseBtn = {W - b, 0, W, ScaleY(50)};
-
-    RECT& panel = m_rcHomePanel;
-    panel.left = (W - ScaleX(460)) / 2;
-    panel.top = (H - ScaleY(300)) / 2 + ScaleY(10);
-    panel.right = panel.left + ScaleX(460);
-    panel.bottom = panel.top + ScaleY(300);
-
-    m_rcVersionCombo.left = panel.left + ScaleX(70);
-    m_rcVersionCombo.top = panel.top + ScaleY(110);
-    m_rcVersionCombo.right = panel.right - ScaleX(70);
-    m_rcVersionCombo.bottom = m_rcVersionCombo.top + ScaleY(45);
-
-    m_rcInstallBtn.left = panel.left + (ScaleX(460) - ScaleX(180)) / 2;
-    m_rcInstallBtn.top = panel.bottom - ScaleY(80);
-    m_rcInstallBtn.right = m_rcInstallBtn.left + ScaleX(180);
-    m_rcInstallBtn.bottom = m_rcInstallBtn.top + ScaleY(48);
+    const ClientArea client = Client();
+    const TitleBarLayout bar = TitleBarLayoutFor(client);
+    const HomeLayout home = HomeLayoutFor(client);
+    const std::pair<RECT*, RECT> fields[] = {
+        {&m_rcTitleBar, bar.bar},        {&m_rcLogo, bar.logo},           {&m_rcTitleText, bar.caption},
+        {&m_rcOrdersBtn, bar.ordersBtn}, {&m_rcSupportBtn, bar.supportBtn}, {&m_rcMenuBtn, bar.menuBtn},
+        {&m_rcMinBtn, bar.minBtn},       {&m_rcCloseBtn, bar.closeBtn},   {&m_rcHomePanel, home.panel},
+        {&m_rcVersionCombo, home.selector}, {&m_rcInstallBtn, home.install},
+    };
+    for (const auto& [field, rc] : fields) *field = rc;
 }
 
 HBITMAP CMainWnd::LoadPngResource(UINT id) { return DecodePngResource(id); }

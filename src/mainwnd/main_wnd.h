@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "duilib/window_wnd.h"
+#include "layout/geometry.h"
+#include "layout/orders_layout.h"
 #include "mainwnd/pictures.h"
 #include "mainwnd/worker_results.h"
 #include "mainwnd/worker_slot.h"
@@ -21,7 +23,8 @@
 namespace Gdiplus { class Graphics; class GraphicsPath; }
 class DeviceID;
 
-enum Page {
+// The page shown; the values are those the pages have always been numbered by.
+enum class Page {
     PAGE_HOME = 0,
     PAGE_PURCHASE = 1,
     PAGE_ORDERS = 2,
@@ -30,10 +33,18 @@ enum Page {
     PAGE_LOGIN = 5,
 };
 
-enum PayState {
+// The payment's outcome as the purchase page shows it.
+enum class PayState {
     PAY_STATE_NONE = 0,
     PAY_STATE_SUCCESS = 3,
     PAY_STATE_FAILED = 4,
+};
+
+// The input field with the keyboard focus on the redeem and login cards.
+enum class FocusField {
+    None = 0,
+    First = 1,  // the redeem code or the account
+    Password = 2,
 };
 
 // Results of the worker threads, posted with both parameters 0.
@@ -65,6 +76,17 @@ public:
 
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     void OnFinalMessage(HWND hWnd) override;
+
+    // ---- layout of the current state (layout_state.cpp) ----
+    // The client area and the scale every layout is worked out for.
+    ClientArea Client() const;
+    // The version selector in effect: the purchase page's own while it is
+    // shown, else the home page's m_rcVersionCombo.
+    RECT VersionSelector() const;
+    // What the order-detail dialog shows for the selection and the mode.
+    DetailShows OrderDetailShows() const;
+    // The open dialog's copy button; empty while it offers no link.
+    RECT CopyButton() const;
 
     // ---- set-up, layout and scaling ----
     void InitWindow();
@@ -238,16 +260,9 @@ public:
     // Whole frames of the pages that change only when their data do (the
     // orders page and its detail dialog, the support page) and of the payment's
     // result card: their translucent fills and many texts cost milliseconds a
-    // paint under Wine. The frame's key names everything drawn; the two hit
-    // rectangles that drawing writes are kept with it and given back when the
-    // frame is reused.
-    struct KeptFrame {
-        PaintCache picture;
-        RECT copyBtn = {};
-        RECT versionCombo = {};
-        bool hasCopyButton = false;  // the frame's dialog offers a link: its toast goes on top
-    };
-    KeptFrame m_keptFrame;
+    // paint under Wine. The frame's key names everything drawn; the frame holds
+    // pixels only.
+    PaintCache m_keptFrame;
     // The key of the current frame when it is one worth keeping, else empty.
     std::wstring KeptFrameKey() const;
     // Every routine of the paint order, without any frame kept.
@@ -264,7 +279,7 @@ public:
     PictureDecoder m_latePictures;  // m_hbmpPayIcon and m_hbmpSupport, until taken
 
     // Page and layout
-    int m_nPage = PAGE_HOME;
+    Page m_nPage = Page::PAGE_HOME;
     RECT m_rcTitleBar = {};
     RECT m_rcMinBtn = {};
     RECT m_rcMenuBtn = {};
@@ -310,10 +325,10 @@ public:
     std::wstring m_strAccount;
     std::wstring m_strPassword;
     bool m_bLoginSubmitted = false;
-    int m_nFocusField = 0;
+    FocusField m_nFocusField = FocusField::None;
 
     // Payment
-    int m_nPayState = PAY_STATE_NONE;
+    PayState m_nPayState = PayState::PAY_STATE_NONE;
     std::wstring m_strPayOrderNo;
     HBITMAP m_hbmpPayQR = nullptr;
     int m_nSpinnerAngle = 0;
@@ -324,7 +339,6 @@ public:
     std::vector<OrderInfo> m_aOrders;
     bool m_bShowOrderDetail = false;
     int m_nSelectedOrder = -1;
-    RECT m_rcCopyBtn = {};
     bool m_bShowToast = false;
     UINT_PTR m_uToastTimer = 0;
     bool m_bVipDownload = false;

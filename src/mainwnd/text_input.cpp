@@ -27,23 +27,23 @@ bool EditField(std::wstring& field, wchar_t ch) {
 
 void CMainWnd::OnChar(wchar_t ch) {
     bool changed = false;
-    if (m_nPage == PAGE_REDEEM && m_nFocusField == 1) {
+    if (m_nPage == Page::PAGE_REDEEM && m_nFocusField == FocusField::First) {
         if (ch == kEnter) {
             m_bRedeemSubmitted = true;
             changed = true;
         } else {
             changed = EditField(m_strRedeemCode, ch);
         }
-    } else if (m_nPage == PAGE_LOGIN && m_nFocusField == 1) {
+    } else if (m_nPage == Page::PAGE_LOGIN && m_nFocusField == FocusField::First) {
         if (ch == kTab || ch == kEnter) {
-            m_nFocusField = 2;
+            m_nFocusField = FocusField::Password;
             changed = true;
         } else {
             changed = EditField(m_strAccount, ch);
         }
-    } else if (m_nPage == PAGE_LOGIN && m_nFocusField == 2) {
+    } else if (m_nPage == Page::PAGE_LOGIN && m_nFocusField == FocusField::Password) {
         if (ch == kTab) {
-            m_nFocusField = 1;
+            m_nFocusField = FocusField::First;
             changed = true;
         } else if (ch == kEnter) {
             m_bLoginSubmitted = true;

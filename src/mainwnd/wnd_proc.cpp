@@ -4,7 +4,7 @@
 
 #include <windowsx.h>
 
-#include "mainwnd/hit_geometry.h"
+#include "layout/purchase_layout.h"
 #include "util/handles.h"
 
 namespace {
@@ -99,18 +99,16 @@ void CMainWnd::OnTimer(UINT_PTR id) {
             m_nSpinnerAngle = (m_nSpinnerAngle + 8) % 360;
             // Twenty ticks a second change nothing but the QR square, so only it
             // goes to the screen; elsewhere the animation is not visible at all.
-            if (m_nPage != PAGE_PURCHASE) return;
-            RECT client = {};
-            GetClientRect(m_hWnd, &client);
-            const RECT square = PurchaseQrSquare(client.right, client.bottom, LayoutScale{m_fScaleX, m_fScaleY});
+            if (m_nPage != Page::PAGE_PURCHASE) return;
+            const RECT square = PurchaseLayoutFor(Client(), 0, false).qrSquare;
             InvalidateRect(m_hWnd, &square, FALSE);
             return;
         }
         case TIMER_PAY_RESULT: {
             StopWindowTimer(m_uPayResultTimer);
-            m_nPage = PAGE_ORDERS;
+            m_nPage = Page::PAGE_ORDERS;
             m_bCountdownActive = false;
-            m_nPayState = PAY_STATE_NONE;
+            m_nPayState = PayState::PAY_STATE_NONE;
             m_nSelectedOrder = -1;
             FetchOrders();
             if (m_bEnding) return;

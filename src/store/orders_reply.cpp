@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "store/pay_rules.h"
 #include "store/reply.h"
 #include "util/json.h"
 #include "util/utf.h"
@@ -23,9 +24,7 @@ OrderInfo ParseOrder(const std::string& obj, const std::wstring& currency) {
     double amount = 0.0;
     JsonGetNumber(obj, "pay_amount", amount);
     order.amount_text = FormatAmountText(currency, amount);
-    std::string status;
-    JsonGetString(obj, "status", status);
-    order.status_text = OrderStatusText(status);
+    order.status = ParseOrderStatus(JsonText(obj, "status"));
     order.download_url = JsonText(obj, "download_url");
     const std::wstring updated = JsonText(obj, "updated_at");
     order.time_text = updated.empty() ? JsonText(obj, "created_at") : updated;
@@ -33,14 +32,6 @@ OrderInfo ParseOrder(const std::string& obj, const std::wstring& currency) {
 }
 
 }  // namespace
-
-std::wstring OrderStatusText(const std::string& status) {
-    if (status == "success") return L"已完成";
-    if (status == "failed") return L"支付失败";
-    if (status == "expired") return L"已失效";
-    if (status == "refunded") return L"已退款";
-    return L"待支付";
-}
 
 std::wstring FormatAmountText(const std::wstring& currency, double amount) {
     char digits[400];

@@ -22,10 +22,6 @@ struct OrdersFetch {
 // The longest amount text a record keeps, in UTF-16 units.
 constexpr size_t kAmountTextChars = 31;
 
-// "已完成", "支付失败", "已失效", "已退款" for the exact backend words, "待支付" for
-// every other word and for none.
-std::wstring OrderStatusText(const std::string& status);
-
 // currency + amount as "%.2f", cut to kAmountTextChars units (never inside a
 // surrogate pair).
 std::wstring FormatAmountText(const std::wstring& currency, double amount);

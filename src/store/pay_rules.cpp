@@ -22,6 +22,18 @@ bool IsPaidStatus(const std::wstring& status) { return status == L"payed" || sta
 
 bool IsLapsedStatus(const std::wstring& status) { return status == L"expired" || status == L"failed"; }
 
+OrderStatus ParseOrderStatus(const std::wstring& status) {
+    if (IsPaidStatus(status)) return OrderStatus::Completed;
+    if (status == L"failed") return OrderStatus::Failed;
+    if (status == L"expired") return OrderStatus::Expired;
+    if (status == L"refunded") return OrderStatus::Refunded;
+    return OrderStatus::Pending;
+}
+
+OrderStatus DisplayedOrderStatus(OrderStatus stored, const std::wstring& level) {
+    return level == L"vip" && stored == OrderStatus::Pending ? OrderStatus::Expired : stored;
+}
+
 std::string ParsePayStatusReply(const std::string& reply) {
     std::string data;
     std::string status;
@@ -32,8 +44,4 @@ std::string ParsePayStatusReply(const std::string& reply) {
 bool AmountMatchesPrice(const std::wstring& amountText, const std::wstring& price) {
     const size_t yen = amountText.find(L'¥');
     return (yen == std::wstring::npos ? amountText : amountText.substr(yen + 1)) == price;
-}
-
-bool IsPayableStatusText(const std::wstring& statusText) {
-    return statusText == L"待支付" || statusText == L"pending";
 }

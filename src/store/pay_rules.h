@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "store/records.h"
+
 // The longest countdown the window shows; larger values from the backend are
 // cut to it so the seconds always fit an int.
 constexpr int kMaxCountdownSeconds = 24 * 60 * 60;
@@ -16,9 +18,18 @@ int CountdownSecondsFromMinutes(int minutes);
 // above 0 (truncated), else the offer's minutes.
 int CountdownSecondsFromIntent(const std::string& data, int offerMinutes);
 
-// Exact, case-sensitive status words.
+// Exact, case-sensitive status words. Paid is "success" or "payed", wherever
+// the word comes from: a status check or an orders list.
 bool IsPaidStatus(const std::wstring& status);
 bool IsLapsedStatus(const std::wstring& status);
+
+// An order's status word: paid, "failed", "expired", "refunded"; every other
+// word, and none, is still pending.
+OrderStatus ParseOrderStatus(const std::wstring& status);
+
+// As the orders page shows an order: a member has nothing left to pay, so for
+// level "vip" a pending order has lapsed.
+OrderStatus DisplayedOrderStatus(OrderStatus stored, const std::wstring& level);
 
 // The status word of a pay_status reply as UTF-8; "error" without a data
 // object or a status key.
@@ -28,6 +39,3 @@ std::string ParsePayStatusReply(const std::string& reply);
 // to and including the first "¥" is ignored ("¥39.00" matches "39.00",
 // "CNY39.00" does not).
 bool AmountMatchesPrice(const std::wstring& amountText, const std::wstring& price);
-
-// Orders that may still be paid: "待支付" (and the backend's own word).
-bool IsPayableStatusText(const std::wstring& statusText);

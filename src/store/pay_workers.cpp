@@ -64,7 +64,7 @@ std::wstring FindReusableOrder(const ApiTarget& api, const std::vector<OrderInfo
                                const std::wstring& price) {
     for (const OrderInfo& order : orders) {
         // An order without a number cannot be asked about, let alone paid.
-        if (order.order_no.empty() || !IsPayableStatusText(order.status_text)) continue;
+        if (order.order_no.empty() || order.status != OrderStatus::Pending) continue;
         if (!AmountMatchesPrice(order.amount_text, price)) continue;
         if (QueryPayStatusAt(api, order.order_no) == L"pending") return order.order_no;
     }
@@ -118,7 +118,7 @@ DWORD WINAPI ResumeWorker(LPVOID param) {
             qrReady(job->orderNo);
             return 0;
         }
-        if (status == L"success") {
+        if (IsPaidStatus(status)) {
             job->Deliver([ticket](CMainWnd& w) { w.ApplyResumePaid(ticket); }, WM_PAYMENT_UPDATE);
             return 0;
         }

@@ -16,9 +16,9 @@ void CMainWnd::StartPurchase() {
         FetchGameDownload();
         return;
     }
-    m_nPage = PAGE_PURCHASE;
+    m_nPage = Page::PAGE_PURCHASE;
     m_bCountdownActive = true;
-    m_nPayState = PAY_STATE_NONE;
+    m_nPayState = PayState::PAY_STATE_NONE;
     DeletePayQr();
     m_nSpinnerAngle = 0;
     StartWindowTimer(m_uSpinnerTimer, TIMER_SPINNER, 50);
@@ -32,9 +32,9 @@ void CMainWnd::StartCouponPurchase() {
     m_bShowCouponPopup = false;
     m_bCouponAccepted = true;
     m_dCouponPrice = CouponPrice();
-    m_nPage = PAGE_PURCHASE;
+    m_nPage = Page::PAGE_PURCHASE;
     m_bCountdownActive = true;
-    m_nPayState = PAY_STATE_NONE;
+    m_nPayState = PayState::PAY_STATE_NONE;
     SetPayOrderNo(std::wstring());
     DeletePayQr();
     m_nSpinnerAngle = 0;
@@ -128,7 +128,7 @@ void CMainWnd::ApplyResumeQr(WorkerTicket ticket, const std::wstring& orderNo, F
 void CMainWnd::ApplyResumePaid(WorkerTicket ticket) {
     if (!m_resumeWorker.IsCurrent(ticket)) return;
     m_resumeWorker.Finish(ticket);
-    m_nPayState = PAY_STATE_SUCCESS;
+    m_nPayState = PayState::PAY_STATE_SUCCESS;
 }
 
 void CMainWnd::ApplyResumeEnd(WorkerTicket ticket) { m_resumeWorker.Finish(ticket); }
@@ -163,7 +163,7 @@ void CMainWnd::ApplyPollStatus(WorkerTicket ticket, const std::wstring& orderNo,
                                OrdersFetch orders) {
     const bool current = m_payPollWorker.IsCurrent(ticket) && orderNo == m_strPayOrderNo;
     if (IsPaidStatus(status)) {
-        if (current) m_nPayState = PAY_STATE_SUCCESS;
+        if (current) m_nPayState = PayState::PAY_STATE_SUCCESS;
         // Paid is paid, even when the user has left the payment meanwhile.
         m_strLevel = L"vip";
         ApplyOrders(std::move(orders));
@@ -176,7 +176,7 @@ void CMainWnd::ApplyPollStatus(WorkerTicket ticket, const std::wstring& orderNo,
         StartWindowTimer(m_uPayResultTimer, TIMER_PAY_RESULT, 1200);
     } else if (current && IsLapsedStatus(status)) {
         m_payPollWorker.Finish(ticket);
-        m_nPayState = PAY_STATE_FAILED;
+        m_nPayState = PayState::PAY_STATE_FAILED;
         StartWindowTimer(m_uPayResultTimer, TIMER_PAY_RESULT, 2000);
     }
 }
@@ -198,18 +198,18 @@ std::wstring CMainWnd::QueryPayStatus(const std::wstring& orderNo) {
 void CMainWnd::ResumeOrPayOrder(int index) {
     const std::wstring orderNo = m_aOrders[index].order_no;
     const std::wstring status = QueryPayStatus(orderNo);
-    if (status == L"success") {
+    if (IsPaidStatus(status)) {
         m_nSelectedOrder = index;
         m_bShowOrderDetail = true;
         Repaint();
         return;
     }
-    if (status == L"failed" || status == L"expired" || status == L"error") return;
+    if (IsLapsedStatus(status) || status == L"error") return;
     // Still open: pay it. The old QR stays until the resume brings this one's.
     SetPayOrderNo(orderNo);
-    m_nPage = PAGE_PURCHASE;
+    m_nPage = Page::PAGE_PURCHASE;
     m_bCountdownActive = true;
-    m_nPayState = PAY_STATE_NONE;
+    m_nPayState = PayState::PAY_STATE_NONE;
     StartResumeWorker();
     Repaint();
 }

@@ -1,5 +1,5 @@
 // The store's records: one installable version, the product offer, the coupon
-// offered on leaving, and one order as the orders page shows it.
+// offered on leaving, and one order with its state.
 #pragma once
 #include <string>
 #include <vector>
@@ -31,12 +31,15 @@ struct CouponOffer {
     std::wstring confirm_label;
 };
 
+// An order's state, read once from the backend's status word.
+enum class OrderStatus { Pending, Completed, Failed, Expired, Refunded };
+
 struct OrderInfo {
     std::wstring order_no;
     std::wstring alipay_trade_no;
     std::wstring game_name;
     std::wstring amount_text;
-    std::wstring status_text;
+    OrderStatus status = OrderStatus::Pending;
     std::wstring download_url;
     std::wstring time_text;
 };

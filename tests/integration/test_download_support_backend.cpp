@@ -25,7 +25,7 @@ TEST(MemberDownload, TheNameIsPercentEncodedAndAMissingLinkCopiesAsEmpty) {
     w->StartPurchase();
     ASSERT_TRUE(w->m_bShowOrderDetail);
     EXPECT_TRUE(w->m_bVipDownload);
-    EXPECT_EQ(w->m_nPage, PAGE_HOME) << "a member never sees the purchase page";
+    EXPECT_EQ(w->m_nPage, Page::PAGE_HOME) << "a member never sees the purchase page";
     EXPECT_EQ(w->m_vipOrder.download_url, L"https://dl.orvane.example/installers/"
                                           L"%E5%A5%A5%E5%87%A1%20%E7%BB%8F%E5%85%B8%E7%89%88.exe");
     EXPECT_EQ(w->m_vipOrder.game_name, L"奥凡 经典版");
@@ -40,8 +40,7 @@ TEST(MemberDownload, TheNameIsPercentEncodedAndAMissingLinkCopiesAsEmpty) {
     w->StartPurchase();
     ASSERT_TRUE(w->m_bShowOrderDetail);
     EXPECT_TRUE(w->m_vipOrder.download_url.empty());
-    w.Pump(100);  // the dialog is painted: its copy button is in place
-    const RECT b = w->m_rcCopyBtn;
+    const RECT b = w->CopyButton();
     ASSERT_FALSE(IsRectEmpty(&b));
     w.Click({(b.left + b.right) / 2, (b.top + b.bottom) / 2});
     EXPECT_EQ(testing_support::ClipboardText(), L"") << "an empty link is copied as an empty text";

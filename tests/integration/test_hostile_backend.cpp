@@ -192,7 +192,7 @@ TEST_F(HostileBackend, StatusPoller) {
         w->StartPurchase();
         ASSERT_TRUE(w.PumpUntil([&] { return backend::CountRequests("/api/v1/pay_status") >= 2; }, kMaxRunMs))
             << "the poller goes on after a bad answer";
-        EXPECT_EQ(w->m_nPayState, PAY_STATE_NONE);
+        EXPECT_EQ(w->m_nPayState, PayState::PAY_STATE_NONE);
         EXPECT_TRUE(w->m_strLevel.empty());
         w->StopPayPolling();
     });
@@ -204,7 +204,7 @@ TEST_F(HostileBackend, OrdersList) {
         OrderInfo kept;
         kept.order_no = L"KEEP";
         w->m_aOrders = {kept};
-        w->m_nPage = PAGE_ORDERS;
+        w->m_nPage = Page::PAGE_ORDERS;
         w->StartOrdersWorker();
         ASSERT_TRUE(w.PumpUntil([&] { return !w->m_ordersWorker.Running(); }, kMaxRunMs));
         const bool unchanged = w->m_aOrders.size() == 1 && w->m_aOrders[0].order_no == L"KEEP";
@@ -218,7 +218,7 @@ TEST_F(HostileBackend, MemberDownloadLink) {
         w->m_aVersions = {GameInfo{L"奥凡 经典版"}};
         w->m_strLevel = L"vip";
         w->StartPurchase();
-        EXPECT_EQ(w->m_nPage, PAGE_HOME);
+        EXPECT_EQ(w->m_nPage, Page::PAGE_HOME);
         if (!w->m_bShowOrderDetail) return;
         EXPECT_TRUE(w->m_bVipDownload);
         if (f.name == "invalid UTF-8 and lone surrogates") {

@@ -50,7 +50,7 @@ TEST(PaymentFlow, PurchaseShowsTheQrPollsAndLandsOnThePaidOrder) {
     ASSERT_FALSE(w->m_aVersions.empty());
     w->m_nSelectedVersion = 1;
     w.Click(kInstallBtn);
-    EXPECT_EQ(w->m_nPage, PAGE_PURCHASE);
+    EXPECT_EQ(w->m_nPage, Page::PAGE_PURCHASE);
     EXPECT_NE(w->m_uSpinnerTimer, 0u) << "the loading animation runs while the QR is fetched";
     EXPECT_NE(w->m_uCountdownTimer, 0u);
     ASSERT_TRUE(w.WaitForQr());
@@ -75,23 +75,23 @@ TEST(PaymentFlow, PurchaseShowsTheQrPollsAndLandsOnThePaidOrder) {
     const int polls = backend::CountRequests("/api/v1/pay_status?order_no=" + Narrow(orderNo));
     EXPECT_GE(polls, 2);
     EXPECT_LE(polls, 4);
-    EXPECT_EQ(w->m_nPayState, PAY_STATE_NONE);
+    EXPECT_EQ(w->m_nPayState, PayState::PAY_STATE_NONE);
 
     ASSERT_TRUE(backend::SetOrderStatus(orderNo, "success"));
-    ASSERT_TRUE(w.PumpUntil([&] { return w->m_nPayState == PAY_STATE_SUCCESS; }, 5000));
+    ASSERT_TRUE(w.PumpUntil([&] { return w->m_nPayState == PayState::PAY_STATE_SUCCESS; }, 5000));
     const ULONGLONG paidAt = GetTickCount64();
     EXPECT_EQ(w->m_strLevel, L"vip");
     EXPECT_EQ(w->m_uCountdownTimer, 0u);
     EXPECT_NE(w->m_uPayResultTimer, 0u);
     ASSERT_FALSE(w->m_aOrders.empty()) << "the orders were refreshed with the payment";
     EXPECT_EQ(w->m_aOrders[0].order_no, orderNo);
-    EXPECT_EQ(w->m_aOrders[0].status_text, L"已完成");
+    EXPECT_EQ(w->m_aOrders[0].status, OrderStatus::Completed);
 
-    ASSERT_TRUE(w.PumpUntil([&] { return w->m_nPage == PAGE_ORDERS; }, 5000));
+    ASSERT_TRUE(w.PumpUntil([&] { return w->m_nPage == Page::PAGE_ORDERS; }, 5000));
     EXPECT_GE(GetTickCount64() - paidAt, 1000u) << "the success card stays for 1.2 s";
     EXPECT_TRUE(w->m_bShowOrderDetail);
     EXPECT_EQ(w->m_nSelectedOrder, 0);
-    EXPECT_EQ(w->m_nPayState, PAY_STATE_NONE);
+    EXPECT_EQ(w->m_nPayState, PayState::PAY_STATE_NONE);
     EXPECT_EQ(w->m_uPayResultTimer, 0u);
     EXPECT_FALSE(w->m_payPollWorker.Running()) << "a paid order ends the poller";
     const int after = backend::CountRequests("/api/v1/pay_status");
@@ -115,13 +115,13 @@ TEST(PaymentFlow, CouponPurchaseAsksForTheDiscountAndARefusalFailsAfterTwoSecond
     EXPECT_NE(w->m_strPayOrderNo, L"OLD");
 
     ASSERT_TRUE(backend::SetOrderStatus(w->m_strPayOrderNo, "failed"));
-    ASSERT_TRUE(w.PumpUntil([&] { return w->m_nPayState == PAY_STATE_FAILED; }, 5000));
+    ASSERT_TRUE(w.PumpUntil([&] { return w->m_nPayState == PayState::PAY_STATE_FAILED; }, 5000));
     const ULONGLONG failedAt = GetTickCount64();
     EXPECT_TRUE(w->m_strLevel.empty());
-    ASSERT_TRUE(w.PumpUntil([&] { return w->m_nPage == PAGE_ORDERS; }, 6000));
+    ASSERT_TRUE(w.PumpUntil([&] { return w->m_nPage == Page::PAGE_ORDERS; }, 6000));
     EXPECT_GE(GetTickCount64() - failedAt, 1800u);
     EXPECT_TRUE(w->m_bShowOrderDetail);
-    EXPECT_EQ(w->m_aOrders.at(w->m_nSelectedOrder).status_text, L"支付失败");
+    EXPECT_EQ(w->m_aOrders.at(w->m_nSelectedOrder).status, OrderStatus::Failed);
     EXPECT_EQ(w->m_nTimerThreadViolations, 0L);
 }
 
@@ -155,12 +155,12 @@ TEST(PaymentFlow, IntentCountdownUndecodableQrAndErrorsKeepPollingUntilHome) {
     const int polls = backend::CountRequests("/api/v1/pay_status?order_no=S-1");
     EXPECT_GE(polls, 3);
     EXPECT_LE(polls, 5);
-    EXPECT_EQ(w->m_nPayState, PAY_STATE_NONE);
+    EXPECT_EQ(w->m_nPayState, PayState::PAY_STATE_NONE);
 
     const ULONGLONG before = GetTickCount64();
     w.Click(kHomeBtn);
     EXPECT_LT(GetTickCount64() - before, 2000u);
-    EXPECT_EQ(w->m_nPage, PAGE_HOME);
+    EXPECT_EQ(w->m_nPage, Page::PAGE_HOME);
     EXPECT_FALSE(w->m_payPollWorker.Running());
     EXPECT_EQ(w->m_strPayOrderNo, L"S-1") << "home keeps the order in progress";
     const int stopped = backend::CountRequests("/api/v1/pay_status");
@@ -180,8 +180,8 @@ TEST(PaymentFlow, PayedAndSuccessAreAlikeAndOtherCaseStaysPending) {
                                                       backend::BodyReply(Data(std::string(R"({"status":")") + word +
                                                                               "\"}")) + "]"));
         w->StartPurchase();
-        ASSERT_TRUE(w.PumpUntil([&] { return w->m_nPayState != PAY_STATE_NONE; }, 8000)) << word;
-        EXPECT_EQ(w->m_nPayState, PAY_STATE_SUCCESS) << word;
+        ASSERT_TRUE(w.PumpUntil([&] { return w->m_nPayState != PayState::PAY_STATE_NONE; }, 8000)) << word;
+        EXPECT_EQ(w->m_nPayState, PayState::PAY_STATE_SUCCESS) << word;
         EXPECT_EQ(backend::CountRequests("/api/v1/pay_status?order_no=W-1"), 3) << word;
         EXPECT_EQ(w->m_strLevel, L"vip");
     }
@@ -199,12 +199,12 @@ TEST(PaymentFlow, ResumeTakesThePendingOrderAtThePriceToPay) {
     OrderInfo letters;
     letters.order_no = other;
     letters.amount_text = L"CNY39.00";
-    letters.status_text = L"待支付";
+    letters.status = OrderStatus::Pending;
     OrderInfo yen = letters;
     yen.order_no = match;
     yen.amount_text = L"¥39.00";
     w->m_aOrders = {letters, yen};
-    w->m_nPage = PAGE_PURCHASE;
+    w->m_nPage = Page::PAGE_PURCHASE;
     ASSERT_TRUE(backend::Reset());
 
     w->StartResumeWorker();
@@ -218,45 +218,62 @@ TEST(PaymentFlow, ResumeTakesThePendingOrderAtThePriceToPay) {
     EXPECT_EQ(w->m_nTimerThreadViolations, 0L);
 }
 
+// An order paid meanwhile, in either of the backend's words for paid: the
+// next status reply names it so.
+constexpr const char* kPaidWords[] = {"success", "payed"};
+
+bool ScriptPaidStatus(const char* word) {
+    return backend::Script("pay_status",
+                           "[" + backend::BodyReply(Data(std::string(R"({"status":")") + word + "\"}")) + "]");
+}
+
 TEST(PaymentFlow, ResumeOfAnOrderPaidMeanwhileShowsSuccessWithoutALevelChange) {
     REQUIRE_BACKEND();
-    const std::wstring machine = L"USER-FLOW-PAIDMEANWHILE";
-    const std::wstring orderNo = CreateOrder(machine, false);
-    ASSERT_TRUE(backend::SetOrderStatus(orderNo, "success"));
-    FlowWindow w(machine);
-    w->m_aOrders.clear();
-    w->m_strPayOrderNo = orderNo;
-    w->m_nPage = PAGE_PURCHASE;
-    w->StartResumeWorker();
-    ASSERT_TRUE(w.PumpUntil([&] { return w->m_nPayState == PAY_STATE_SUCCESS; }, 8000));
-    EXPECT_TRUE(w->m_strLevel.empty());
-    EXPECT_EQ(w->m_uPayResultTimer, 0u) << "the card stays until the user leaves";
-    EXPECT_FALSE(w->m_payPollWorker.Running());
+    for (const char* word : kPaidWords) {
+        SCOPED_TRACE(word);
+        const std::wstring machine = L"USER-FLOW-PAIDMEANWHILE";
+        const std::wstring orderNo = CreateOrder(machine, false);
+        ASSERT_TRUE(backend::SetOrderStatus(orderNo, "success"));
+        FlowWindow w(machine);
+        ASSERT_TRUE(ScriptPaidStatus(word));
+        w->m_aOrders.clear();
+        w->m_strPayOrderNo = orderNo;
+        w->m_nPage = Page::PAGE_PURCHASE;
+        w->StartResumeWorker();
+        ASSERT_TRUE(w.PumpUntil([&] { return w->m_nPayState == PayState::PAY_STATE_SUCCESS; }, 8000));
+        EXPECT_TRUE(w->m_strLevel.empty());
+        EXPECT_EQ(w->m_uPayResultTimer, 0u) << "the card stays until the user leaves";
+        EXPECT_FALSE(w->m_payPollWorker.Running());
+    }
 }
 
 TEST(PaymentFlow, PendingOrderOnTheOrdersPageResumesOrOpensWhenPaid) {
     REQUIRE_BACKEND();
-    const std::wstring machine = L"USER-FLOW-ORDERSPAGE";
-    const std::wstring orderNo = CreateOrder(machine, false);
-    FlowWindow w(machine);
-    w->FetchOrders();
-    ASSERT_EQ(w->m_aOrders.size(), 1u);
-    ASSERT_EQ(w->m_aOrders[0].status_text, L"待支付");
-    w->m_nPage = PAGE_ORDERS;
-    w.Click({930, 290});  // status cell of row 0
-    EXPECT_EQ(w->m_nPage, PAGE_PURCHASE);
-    EXPECT_EQ(w->m_strPayOrderNo, orderNo);
-    ASSERT_TRUE(w.PumpUntil([&] { return w->m_payPollWorker.Running(); }, 8000));
-    EXPECT_NE(w->m_hbmpPayQR, nullptr);
+    for (const char* word : kPaidWords) {
+        SCOPED_TRACE(word);
+        const std::wstring machine = std::wstring(L"USER-FLOW-ORDERSPAGE-") + (word[0] == 's' ? L"S" : L"P");
+        const std::wstring orderNo = CreateOrder(machine, false);
+        FlowWindow w(machine);
+        w->FetchOrders();
+        ASSERT_EQ(w->m_aOrders.size(), 1u);
+        ASSERT_EQ(w->m_aOrders[0].status, OrderStatus::Pending);
+        w->m_nPage = Page::PAGE_ORDERS;
+        w.Click({930, 290});  // status cell of row 0
+        EXPECT_EQ(w->m_nPage, Page::PAGE_PURCHASE);
+        EXPECT_EQ(w->m_strPayOrderNo, orderNo);
+        ASSERT_TRUE(w.PumpUntil([&] { return w->m_payPollWorker.Running(); }, 8000));
+        EXPECT_NE(w->m_hbmpPayQR, nullptr);
 
-    // Paid in the meantime: the cell opens the order instead.
-    w->StopPayPolling();
-    ASSERT_TRUE(backend::SetOrderStatus(orderNo, "success"));
-    w->m_nPage = PAGE_ORDERS;
-    w.Click({930, 290});
-    EXPECT_EQ(w->m_nPage, PAGE_ORDERS);
-    EXPECT_TRUE(w->m_bShowOrderDetail);
-    EXPECT_EQ(w->m_nSelectedOrder, 0);
+        // Paid in the meantime: the cell opens the order instead.
+        w->StopPayPolling();
+        ASSERT_TRUE(backend::SetOrderStatus(orderNo, "success"));
+        ASSERT_TRUE(ScriptPaidStatus(word));
+        w->m_nPage = Page::PAGE_ORDERS;
+        w.Click({930, 290});
+        EXPECT_EQ(w->m_nPage, Page::PAGE_ORDERS);
+        EXPECT_TRUE(w->m_bShowOrderDetail);
+        EXPECT_EQ(w->m_nSelectedOrder, 0);
+    }
 }
 
 TEST(PaymentFlow, RapidHomeAndInstallPressesLeaveOnePoller) {
@@ -285,9 +302,9 @@ TEST(PaymentFlow, ResultTimerFallsBackToTheFirstOrder) {
     CreateOrder(machine, true);
     FlowWindow w(machine);
     w->m_strPayOrderNo = L"NOT-LISTED";
-    w->m_nPayState = PAY_STATE_FAILED;
+    w->m_nPayState = PayState::PAY_STATE_FAILED;
     w->StartWindowTimer(w->m_uPayResultTimer, TIMER_PAY_RESULT, 10);
-    ASSERT_TRUE(w.PumpUntil([&] { return w->m_nPage == PAGE_ORDERS; }, 3000));
+    ASSERT_TRUE(w.PumpUntil([&] { return w->m_nPage == Page::PAGE_ORDERS; }, 3000));
     EXPECT_EQ(w->m_aOrders.size(), 2u) << "the timer fetches the orders itself";
     EXPECT_EQ(w->m_nSelectedOrder, 0);
     EXPECT_TRUE(w->m_bShowOrderDetail);

@@ -108,7 +108,7 @@ TEST(SlowPayment, TheQrShownTheOrderInProgressAndThePolledOrderAreOne) {
          }},
         {"the coupon taken while a resume's QR loads",
          [](FlowWindow& w, const std::wstring&) {
-             w->m_nPage = PAGE_PURCHASE;
+             w->m_nPage = Page::PAGE_PURCHASE;
              w->StartResumeWorker();
              EXPECT_TRUE(Arrived(w, "/api/v1/pay_qr"));
              w->StartCouponPurchase();
@@ -147,7 +147,7 @@ TEST(SlowPayment, TheQrShownTheOrderInProgressAndThePolledOrderAreOne) {
 
         // The user pays what is shown, and the page says so.
         ASSERT_TRUE(backend::SetOrderStatus(expected, "success"));
-        EXPECT_TRUE(w.PumpUntil([&] { return w->m_nPayState == PAY_STATE_SUCCESS; }, 5000));
+        EXPECT_TRUE(w.PumpUntil([&] { return w->m_nPayState == PayState::PAY_STATE_SUCCESS; }, 5000));
         EXPECT_EQ(w->m_nTimerThreadViolations, 0L);
     }
 }
@@ -163,16 +163,16 @@ TEST(SlowPayment, AHeldStatusOfTheOldOrderLeavesTheNewOnePending) {
         FlowWindow w(machine);
         ASSERT_TRUE(backend::Reset());
         ASSERT_TRUE(backend::Script("pay_status", "[" + HeldStatus(old, status, 1500) + "]"));
-        w->m_nPage = PAGE_PURCHASE;
+        w->m_nPage = Page::PAGE_PURCHASE;
         w->m_strPayOrderNo = old;
         w->StartPayPolling();
         ASSERT_TRUE(Arrived(w, StatusTarget(old)));
         w->SetPayOrderNo(now);
 
         w.Pump(3500);
-        EXPECT_EQ(w->m_nPayState, PAY_STATE_NONE);
+        EXPECT_EQ(w->m_nPayState, PayState::PAY_STATE_NONE);
         EXPECT_EQ(w->m_uPayResultTimer, 0u);
-        EXPECT_EQ(w->m_nPage, PAGE_PURCHASE);
+        EXPECT_EQ(w->m_nPage, Page::PAGE_PURCHASE);
         EXPECT_FALSE(w->m_bShowOrderDetail);
         EXPECT_EQ(w->m_strPayOrderNo, now);
         EXPECT_GE(backend::CountRequests(StatusTarget(now)), 1) << "the new order is polled";
@@ -201,7 +201,7 @@ TEST(SlowPayment, NothingLandingAfterHomeOrCloseMovesTheUser) {
         ASSERT_TRUE(backend::Reset());
         ASSERT_TRUE(backend::Script("pay_status", "[" + HeldStatus(order, "success", c.heldMs) + "]"));
         ASSERT_TRUE(backend::SetOrderStatus(order, "success"));
-        w->m_nPage = PAGE_PURCHASE;
+        w->m_nPage = Page::PAGE_PURCHASE;
         w->m_strPayOrderNo = order;
         w->StartPayPolling();
         if (c.heldMs > 0) {
@@ -213,7 +213,7 @@ TEST(SlowPayment, NothingLandingAfterHomeOrCloseMovesTheUser) {
             Sleep(300);
         }
         w.Click(c.leave);
-        const int page = w->m_nPage;
+        const Page page = w->m_nPage;
         w.Pump(3000);
         EXPECT_EQ(w->m_nPage, page);
         EXPECT_EQ(w->m_uPayResultTimer, 0u);
@@ -256,7 +256,7 @@ TEST(SlowPayment, ALateOlderOrdersListLeavesTheNewerSelectionAndDialog) {
         FlowWindow w(machine);
         ASSERT_TRUE(backend::Reset());
         ASSERT_TRUE(backend::Script("orders/latest", "[" + HeldOrders("OLD-1", "success", 1500) + "]"));
-        w->m_nPage = PAGE_ORDERS;
+        w->m_nPage = Page::PAGE_ORDERS;
         c.startHeldFetch(w);
         ASSERT_TRUE(Arrived(w, "/api/v1/orders/latest"));
         w->FetchOrders();
@@ -295,7 +295,7 @@ TEST(SlowPayment, ALateIntentOrResumeAfterHomeStartsNoPoller) {
          [](FlowWindow& w) {
              ASSERT_TRUE(backend::Script("pay_qr", std::string("[{") + Held(1500) + R"(,"body_b64":")" + kLatePng +
                                                        "\"}]"));
-             w->m_nPage = PAGE_PURCHASE;
+             w->m_nPage = Page::PAGE_PURCHASE;
              w->StartResumeWorker();
              ASSERT_TRUE(Arrived(w, "/api/v1/pay_qr"));
          }},
@@ -311,7 +311,7 @@ TEST(SlowPayment, ALateIntentOrResumeAfterHomeStartsNoPoller) {
         c.start(w);
         w.Click(kHomeBtn);
         w.Pump(3000);
-        EXPECT_EQ(w->m_nPage, PAGE_HOME);
+        EXPECT_EQ(w->m_nPage, Page::PAGE_HOME);
         EXPECT_FALSE(w->m_payPollWorker.Running());
         EXPECT_EQ(backend::CountRequests("/api/v1/pay_status"), c.name == std::string("resume") ? 1 : 0);
         for (UINT_PTR timer : {w->m_uSpinnerTimer, w->m_uCountdownTimer, w->m_uPayResultTimer}) {
@@ -330,7 +330,7 @@ TEST(SlowPayment, AStopDoesNotWaitAndTwoStatusExchangesNeverOverlap) {
     FlowWindow w(machine);
     ASSERT_TRUE(backend::Reset());
     ASSERT_TRUE(backend::Script("pay_status", "[" + HeldStatus(order, "pending", 5000) + "]"));
-    w->m_nPage = PAGE_PURCHASE;
+    w->m_nPage = Page::PAGE_PURCHASE;
     w->m_strPayOrderNo = order;
     w->StartPayPolling();
     ASSERT_TRUE(Arrived(w, StatusTarget(order)));

@@ -104,9 +104,9 @@ MSG Message(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
 void ShowPendingOrder(FlowWindow& w) {
     OrderInfo order;
     order.order_no = L"HELD-1";
-    order.status_text = L"待支付";
+    order.status = OrderStatus::Pending;
     w->m_aOrders = {order};
-    w->m_nPage = PAGE_ORDERS;
+    w->m_nPage = Page::PAGE_ORDERS;
 }
 
 }  // namespace
@@ -211,7 +211,7 @@ TEST(WindowAnswers, ClicksAndKeysDuringAWaitAreDropped) {
     WaitForSingleObject(poster.get(), 5000);
     w.Pump(1000);
     EXPECT_EQ(backend::CountRequests("/api/v1/pay_status"), 1) << "the second press started an exchange";
-    EXPECT_EQ(w->m_nPage, PAGE_ORDERS);
+    EXPECT_EQ(w->m_nPage, Page::PAGE_ORDERS);
     EXPECT_FALSE(w->m_ordersWorker.Running()) << "the orders button acted after the wait";
     EXPECT_FALSE(TakeQuit());
 }

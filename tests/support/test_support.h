@@ -4,9 +4,22 @@
 #pragma once
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 
 #include "mainwnd/main_wnd.h"
+
+// The window's states by their numbers in test messages.
+inline std::ostream& operator<<(std::ostream& os, Page page) { return os << "page " << static_cast<int>(page); }
+inline std::ostream& operator<<(std::ostream& os, PayState state) {
+    return os << "pay state " << static_cast<int>(state);
+}
+inline std::ostream& operator<<(std::ostream& os, FocusField field) {
+    return os << "focus " << static_cast<int>(field);
+}
+inline std::ostream& operator<<(std::ostream& os, OrderStatus status) {
+    return os << "order status " << static_cast<int>(status);
+}
 
 namespace testing_support {
 

@@ -52,11 +52,11 @@ protected:
         }
     }
 
-    void AddOrders(int count, const wchar_t* status = L"已完成") {
+    void AddOrders(int count, OrderStatus status = OrderStatus::Completed) {
         for (int i = 0; i < count; ++i) {
             OrderInfo o;
             o.order_no = L"NO-" + std::to_wstring(i);
-            o.status_text = status;
+            o.status = status;
             o.download_url = L"https://dl.example/" + std::to_wstring(i);
             wnd->m_aOrders.push_back(o);
         }

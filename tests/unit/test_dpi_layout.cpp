@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/test_support.h"
+#include "unit/render_test.h"
 
 namespace {
 
@@ -13,16 +14,7 @@ void ExpectRect(const RECT& rc, LONG l, LONG t, LONG r, LONG b, const char* what
     EXPECT_EQ(rc.bottom, b) << what;
 }
 
-class Dpi : public ::testing::Test {
-protected:
-    void SetUp() override {
-        wnd = testing_support::NewMainWnd();
-        wnd->CreateAndLayoutWindow();
-        ASSERT_NE(wnd->m_hWnd, nullptr);
-    }
-    void TearDown() override { testing_support::DestroyMainWnd(wnd); }
-    CMainWnd* wnd = nullptr;
-};
+using Dpi = WindowTest;
 
 TEST_F(Dpi, ScreenReportsTheConfiguredDpi) {
     EXPECT_EQ(testing_support::ScreenDpiX(), testing_support::ExpectedDpi());

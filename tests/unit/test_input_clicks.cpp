@@ -39,20 +39,21 @@ TEST_F(InputOrderDetail, TakesEveryClickFirst) {
     EXPECT_FALSE(wnd->m_bShowOrderDetail);
 }
 
+// The copy button: {820,497,930,537} for an order, {820,377,930,417} for a
+// member's download, whose rows start one row lower and are fewer.
 TEST_F(InputOrderDetail, CopyButtonCopiesTheShownDownloadLink) {
     AddOrders(3);
     wnd->m_bShowOrderDetail = true;
-    wnd->m_rcCopyBtn = {700, 480, 820, 520};
 
     SetClipboardText(L"marker");
-    wnd->m_nSelectedOrder = 3;  // out of range
-    Click(750, 500);
+    wnd->m_nSelectedOrder = 3;  // out of range: the dialog offers no link
+    Click(875, 517);
     EXPECT_EQ(ClipboardText(), L"marker");
     EXPECT_FALSE(wnd->m_bShowToast);
     EXPECT_TRUE(wnd->m_bShowOrderDetail);
 
     wnd->m_nSelectedOrder = 1;
-    Click(750, 500);
+    Click(929, 536);
     EXPECT_EQ(ClipboardText(), L"https://dl.example/1");
     EXPECT_TRUE(wnd->m_bShowToast);
     EXPECT_NE(wnd->m_uToastTimer, 0u);
@@ -61,7 +62,7 @@ TEST_F(InputOrderDetail, CopyButtonCopiesTheShownDownloadLink) {
     wnd->m_bVipDownload = true;
     wnd->m_vipOrder.download_url = L"https://vip.example/全部";
     wnd->m_nSelectedOrder = -1;
-    Click(700, 480);
+    Click(820, 377);
     EXPECT_EQ(ClipboardText(), L"https://vip.example/全部");
 }
 
@@ -69,14 +70,14 @@ using InputPurchaseSelector = InputWindowTest;
 
 TEST_F(InputPurchaseSelector, TogglesAndPicksARow) {
     AddVersions(3);
-    wnd->m_nPage = PAGE_PURCHASE;
-    Click(260, 210);  // selector {260,210,460,250}
+    wnd->m_nPage = Page::PAGE_PURCHASE;
+    Click(260, 210);  // selector {260,210,500,250}
     EXPECT_TRUE(wnd->m_bDropListOpen);
     Click(459, 249);
     EXPECT_FALSE(wnd->m_bDropListOpen);
     Click(300, 230);
     ASSERT_TRUE(wnd->m_bDropListOpen);
-    Click(300, 252 + 2 * 32);  // list {260,252,460,348}: first pixel of row 2
+    Click(300, 252 + 2 * 32);  // list {260,252,500,348}: first pixel of row 2
     EXPECT_EQ(wnd->m_nSelectedVersion, 2);
     EXPECT_FALSE(wnd->m_bDropListOpen);
     Click(300, 230);
@@ -86,7 +87,7 @@ TEST_F(InputPurchaseSelector, TogglesAndPicksARow) {
 
 TEST_F(InputPurchaseSelector, ClickOutsideTheListClosesItAndGoesOn) {
     AddVersions(2);
-    wnd->m_nPage = PAGE_PURCHASE;
+    wnd->m_nPage = Page::PAGE_PURCHASE;
     Click(300, 230);
     ASSERT_TRUE(wnd->m_bDropListOpen);
     Click(300, 252 + 2 * 32);  // just below the two rows
@@ -99,11 +100,39 @@ TEST_F(InputPurchaseSelector, ClickOutsideTheListClosesItAndGoesOn) {
     EXPECT_TRUE(wnd->m_bShowCouponPopup) << "the click must go on to the close button";
 }
 
-TEST_F(InputPurchaseSelector, InactiveWhileAResultIsShown) {
-    wnd->m_nPage = PAGE_PURCHASE;
-    wnd->m_nPayState = PAY_STATE_SUCCESS;
+// What the user sees is what the user clicks: the list's rows right up to the
+// drawn right edge, and the arrow, which closes an open list.
+TEST_F(InputPurchaseSelector, TheDrawnSelectorListAndArrowAreTheClickableOnes) {
+    AddVersions(3);
+    wnd->m_nPage = Page::PAGE_PURCHASE;
+    UpdateWindow(hwnd);
+    Click(480, 230);  // the arrow {465,210,495,250}
+    ASSERT_TRUE(wnd->m_bDropListOpen);
+    Click(480, 230);
+    EXPECT_FALSE(wnd->m_bDropListOpen) << "the arrow closes an open list";
+    for (const int x : {460, 499}) {
+        Click(300, 230);
+        ASSERT_TRUE(wnd->m_bDropListOpen);
+        Click(x, 252 + 32 + 5);  // row 1 at its right edge
+        EXPECT_EQ(wnd->m_nSelectedVersion, 1) << x;
+        EXPECT_FALSE(wnd->m_bDropListOpen) << x;
+        EXPECT_TRUE(wnd->m_resumeWorker.Running()) << "picking a version resumes the payment";
+        wnd->m_nSelectedVersion = 0;
+    }
+}
+
+// Under a result card the page's own step is off: the selector still toggles
+// as a window target, and a row picked there resumes nothing.
+TEST_F(InputPurchaseSelector, UnderAResultAPickedRowResumesNothing) {
+    AddVersions(2);
+    wnd->m_nPage = Page::PAGE_PURCHASE;
+    wnd->m_nPayState = PayState::PAY_STATE_SUCCESS;
     Click(300, 230);
+    ASSERT_TRUE(wnd->m_bDropListOpen);
+    Click(300, 252 + 32);
+    EXPECT_EQ(wnd->m_nSelectedVersion, 1);
     EXPECT_FALSE(wnd->m_bDropListOpen);
+    EXPECT_FALSE(wnd->m_resumeWorker.Running());
 }
 
 using InputOrdersTable = InputWindowTest;
@@ -111,7 +140,7 @@ using InputOrdersTable = InputWindowTest;
 // Footer buttons: "上一页" {220,552,300,586}, "下一页" {900,552,980,586}.
 TEST_F(InputOrdersTable, ThirteenOrdersPageAsSixSixOne) {
     AddOrders(13);
-    wnd->m_nPage = PAGE_ORDERS;
+    wnd->m_nPage = Page::PAGE_ORDERS;
     Click(220, 552);
     EXPECT_EQ(wnd->m_nOrderPage, 0) << "no page before the first";
     Click(979, 585);
@@ -139,7 +168,7 @@ TEST_F(InputOrdersTable, ThirteenOrdersPageAsSixSixOne) {
 
 TEST_F(InputOrdersTable, OrderNumberCellsCopyTheirRowsOrder) {
     AddOrders(8);
-    wnd->m_nPage = PAGE_ORDERS;
+    wnd->m_nPage = Page::PAGE_ORDERS;
     // Row r: {220, 270 + 45r, 590, 310 + 45r}.
     Click(220, 270 + 5 * 45);
     EXPECT_EQ(ClipboardText(), L"NO-5");
@@ -156,22 +185,22 @@ TEST_F(InputOrdersTable, OrderNumberCellsCopyTheirRowsOrder) {
 
 TEST_F(InputOrdersTable, StatusCellsByTheirText) {
     AddOrders(9);
-    wnd->m_nPage = PAGE_ORDERS;
-    wnd->m_aOrders[8].status_text = L"已完成";
-    wnd->m_aOrders[0].status_text = L"已退款";
-    wnd->m_aOrders[1].status_text = L"支付失败";
-    wnd->m_aOrders[2].status_text = L"待支付";
+    wnd->m_nPage = Page::PAGE_ORDERS;
+    wnd->m_aOrders[8].status = OrderStatus::Completed;
+    wnd->m_aOrders[0].status = OrderStatus::Refunded;
+    wnd->m_aOrders[1].status = OrderStatus::Failed;
+    wnd->m_aOrders[2].status = OrderStatus::Pending;
 
     // Status cell of row r: {890, 270 + 45r, 980, 310 + 45r}.
     for (int r = 0; r < 3; ++r) {
         Click(930, 290 + 45 * r);
         EXPECT_FALSE(wnd->m_bShowOrderDetail) << "row " << r;
-        EXPECT_EQ(wnd->m_nPage, PAGE_ORDERS) << "row " << r;
+        EXPECT_EQ(wnd->m_nPage, Page::PAGE_ORDERS) << "row " << r;
         EXPECT_EQ(wnd->m_nSelectedOrder, -1) << "row " << r;
     }
     wnd->m_strLevel = L"vip";
     Click(930, 290 + 90);
-    EXPECT_EQ(wnd->m_nPage, PAGE_ORDERS);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_ORDERS);
 
     wnd->m_nOrderPage = 1;
     Click(979, 270 + 2 * 45);  // page 1, row 2: order 8
@@ -181,7 +210,7 @@ TEST_F(InputOrdersTable, StatusCellsByTheirText) {
 
 TEST_F(InputOrdersTable, RowActionDoesNotEndTheRouting) {
     AddOrders(2);
-    wnd->m_nPage = PAGE_ORDERS;
+    wnd->m_nPage = Page::PAGE_ORDERS;
     Click(kMenuBtn.x, kMenuBtn.y);
     ASSERT_TRUE(wnd->m_bShowUserMenu);
     Click(300, 290);
@@ -210,13 +239,13 @@ TEST_F(InputUserMenu, OpensUnderTheMenuButtonAndIsModal) {
 TEST_F(InputUserMenu, ItemsOpenTheRedeemAndLoginPages) {
     wnd->m_strRedeemCode = L"OLD";
     wnd->m_bRedeemSubmitted = true;
-    wnd->m_nFocusField = 2;
+    wnd->m_nFocusField = FocusField::Password;
     Click(kMenuBtn.x, kMenuBtn.y);
     Click(1100, 94);  // item 0: 55..94
-    EXPECT_EQ(wnd->m_nPage, PAGE_REDEEM);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_REDEEM);
     EXPECT_TRUE(wnd->m_strRedeemCode.empty());
     EXPECT_FALSE(wnd->m_bRedeemSubmitted);
-    EXPECT_EQ(wnd->m_nFocusField, 0);
+    EXPECT_EQ(wnd->m_nFocusField, FocusField::None);
     EXPECT_FALSE(wnd->m_bShowUserMenu);
 
     wnd->m_strAccount = L"a";
@@ -224,7 +253,7 @@ TEST_F(InputUserMenu, ItemsOpenTheRedeemAndLoginPages) {
     wnd->m_bLoginSubmitted = true;
     Click(kMenuBtn.x, kMenuBtn.y);
     Click(1100, 95);  // item 1: 95..134
-    EXPECT_EQ(wnd->m_nPage, PAGE_LOGIN);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_LOGIN);
     EXPECT_TRUE(wnd->m_strAccount.empty());
     EXPECT_TRUE(wnd->m_strPassword.empty());
     EXPECT_FALSE(wnd->m_bLoginSubmitted);
@@ -235,13 +264,13 @@ TEST_F(InputUserMenu, OutsideOrBeyondTheItemsOnlyCloses) {
     Click(kMenuBtn.x, kMenuBtn.y);
     Click(1100, 135);  // first row below the menu
     EXPECT_FALSE(wnd->m_bShowUserMenu);
-    EXPECT_EQ(wnd->m_nPage, PAGE_HOME);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_HOME);
 
     Click(kMenuBtn.x, kMenuBtn.y);
     wnd->m_rcUserMenu.bottom += 40;  // a third row that has no item
     Click(1100, 150);
     EXPECT_FALSE(wnd->m_bShowUserMenu);
-    EXPECT_EQ(wnd->m_nPage, PAGE_HOME);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_HOME);
 
     Click(kMenuBtn.x, kMenuBtn.y);
     Click(kMenuBtn.x, kMenuBtn.y);  // the button itself is outside the menu
@@ -277,7 +306,7 @@ TEST_F(InputCouponPopup, NonMemberGetsThePopupWhichIsModal) {
     }
     EXPECT_TRUE(wnd->m_bShowCouponPopup);
     EXPECT_FALSE(wnd->m_bShowUserMenu);
-    EXPECT_EQ(wnd->m_nPage, PAGE_HOME);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_HOME);
 
     WPARAM code = 99;
     Click(805, 200);
@@ -299,7 +328,7 @@ TEST_F(InputCouponPopup, ConfirmStartsTheDiscountedPurchaseAndCloseShowsItAgain)
     EXPECT_FALSE(TakeQuit());
     EXPECT_TRUE(wnd->m_bCouponAccepted);
     EXPECT_DOUBLE_EQ(wnd->m_dCouponPrice, 19.0) << "39.00 less the built-in 20.00 coupon";
-    EXPECT_EQ(wnd->m_nPage, PAGE_PURCHASE);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_PURCHASE);
     EXPECT_TRUE(wnd->m_bCountdownActive);
     EXPECT_EQ(wnd->m_nCountdownSeconds, 300);
     EXPECT_TRUE(wnd->m_strPayOrderNo.empty());
@@ -336,26 +365,25 @@ TEST_F(InputHomeButton, ResetsThePurchasePage) {
     EXPECT_EQ(home.right, 760);
     EXPECT_EQ(home.bottom, 375);
 
-    wnd->m_nPage = PAGE_PURCHASE;
-    wnd->m_nPayState = PAY_STATE_FAILED;  // keeps the purchase selector out of the way
+    wnd->m_nPage = Page::PAGE_PURCHASE;
+    wnd->m_nPayState = PayState::PAY_STATE_FAILED;  // keeps the purchase selector out of the way
     wnd->m_bCountdownActive = true;
     wnd->m_bShowCouponPopup = false;
     wnd->m_bRedeemSubmitted = true;
     wnd->m_bLoginSubmitted = true;
     wnd->m_bDropListOpen = true;
-    wnd->m_nFocusField = 1;
+    wnd->m_nFocusField = FocusField::First;
     wnd->m_bVipDownload = true;
-    wnd->m_rcVersionCombo = {260, 210, 460, 250};
     ASSERT_TRUE(wnd->StartWindowTimer(wnd->m_uCountdownTimer, TIMER_COUNTDOWN, 100000));
     ASSERT_TRUE(wnd->StartWindowTimer(wnd->m_uSpinnerTimer, TIMER_SPINNER, 100000));
 
     Click(20, 60);
-    EXPECT_EQ(wnd->m_nPage, PAGE_HOME);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_HOME);
     EXPECT_FALSE(wnd->m_bCountdownActive);
     EXPECT_FALSE(wnd->m_bRedeemSubmitted);
     EXPECT_FALSE(wnd->m_bLoginSubmitted);
     EXPECT_FALSE(wnd->m_bDropListOpen);
-    EXPECT_EQ(wnd->m_nFocusField, 0);
+    EXPECT_EQ(wnd->m_nFocusField, FocusField::None);
     EXPECT_FALSE(wnd->m_bVipDownload);
     EXPECT_EQ(wnd->m_uCountdownTimer, 0u);
     EXPECT_EQ(wnd->m_uSpinnerTimer, 0u);
@@ -366,28 +394,29 @@ TEST_F(InputHomeButton, ResetsThePurchasePage) {
 }
 
 TEST_F(InputHomeButton, OnlyOnThePurchaseOrdersAndSupportPages) {
-    for (int page : {PAGE_ORDERS, PAGE_SUPPORT}) {
+    for (Page page : {Page::PAGE_ORDERS, Page::PAGE_SUPPORT}) {
         wnd->m_nPage = page;
         Click(79, 89);
-        EXPECT_EQ(wnd->m_nPage, PAGE_HOME) << page;
+        EXPECT_EQ(wnd->m_nPage, Page::PAGE_HOME) << page;
     }
-    wnd->m_nPage = PAGE_SUPPORT;
+    wnd->m_nPage = Page::PAGE_SUPPORT;
     Click(80, 75);  // right edge excluded
-    EXPECT_EQ(wnd->m_nPage, PAGE_SUPPORT);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_SUPPORT);
 
     // On the redeem page the same point is outside the card: focus dropped only.
-    wnd->m_nPage = PAGE_REDEEM;
-    wnd->m_nFocusField = 1;
+    wnd->m_nPage = Page::PAGE_REDEEM;
+    wnd->m_nFocusField = FocusField::First;
     Click(kHomeBtn.x, kHomeBtn.y);
-    EXPECT_EQ(wnd->m_nPage, PAGE_REDEEM);
-    EXPECT_EQ(wnd->m_nFocusField, 0);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_REDEEM);
+    EXPECT_EQ(wnd->m_nFocusField, FocusField::None);
 }
 
 using InputRedeemLogin = InputWindowTest;
 
-// Where the purchase page leaves the selector, and where home must put it back.
-constexpr RECT kPurchaseSelector = {260, 210, 500, 250};
-void ExpectHomeSelector(const RECT& rc) {
+// Home's selector {440,330,760,375}, in effect again once a card reached
+// through the purchase page is closed.
+void ExpectHomeSelector(CMainWnd* wnd) {
+    const RECT rc = wnd->VersionSelector();
     EXPECT_EQ(rc.left, 440);
     EXPECT_EQ(rc.top, 330);
     EXPECT_EQ(rc.right, 760);
@@ -397,56 +426,58 @@ void ExpectHomeSelector(const RECT& rc) {
 // Redeem card {350,200,850,520}: close {810,215,830,235}, input {430,340,770,385},
 // button {510,430,690,475}.
 TEST_F(InputRedeemLogin, RedeemPopupFieldsAndClose) {
-    wnd->m_nPage = PAGE_REDEEM;
+    wnd->m_nPage = Page::PAGE_PURCHASE;  // reached through the purchase page
+    UpdateWindow(hwnd);
+    wnd->m_nPage = Page::PAGE_REDEEM;
     Click(430, 340);
-    EXPECT_EQ(wnd->m_nFocusField, 1);
+    EXPECT_EQ(wnd->m_nFocusField, FocusField::First);
     Click(600, 450);
     EXPECT_TRUE(wnd->m_bRedeemSubmitted);
-    EXPECT_EQ(wnd->m_nFocusField, 1);
+    EXPECT_EQ(wnd->m_nFocusField, FocusField::First);
     Click(600, 300);  // inside the card, on nothing
-    EXPECT_EQ(wnd->m_nFocusField, 0);
-    EXPECT_EQ(wnd->m_nPage, PAGE_REDEEM);
+    EXPECT_EQ(wnd->m_nFocusField, FocusField::None);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_REDEEM);
 
     wnd->m_strRedeemCode = L"CODE";
-    wnd->m_nFocusField = 1;
-    wnd->m_rcVersionCombo = kPurchaseSelector;  // reached through the purchase page
+    wnd->m_nFocusField = FocusField::First;
     Click(829, 234);
-    EXPECT_EQ(wnd->m_nPage, PAGE_HOME);
-    ExpectHomeSelector(wnd->m_rcVersionCombo);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_HOME);
+    ExpectHomeSelector(wnd);
     EXPECT_FALSE(wnd->m_bRedeemSubmitted);
     EXPECT_TRUE(wnd->m_strRedeemCode.empty());
-    EXPECT_EQ(wnd->m_nFocusField, 0);
+    EXPECT_EQ(wnd->m_nFocusField, FocusField::None);
 }
 
 // Login card {350,170,850,550}: close {810,185,830,205}, account {430,300,770,345},
 // password {430,360,770,405}, button {510,450,690,495}.
 TEST_F(InputRedeemLogin, LoginPopupFieldsAndClose) {
-    wnd->m_nPage = PAGE_LOGIN;
+    wnd->m_nPage = Page::PAGE_PURCHASE;  // reached through the purchase page
+    UpdateWindow(hwnd);
+    wnd->m_nPage = Page::PAGE_LOGIN;
     Click(769, 344);
-    EXPECT_EQ(wnd->m_nFocusField, 1);
+    EXPECT_EQ(wnd->m_nFocusField, FocusField::First);
     Click(430, 360);
-    EXPECT_EQ(wnd->m_nFocusField, 2);
+    EXPECT_EQ(wnd->m_nFocusField, FocusField::Password);
     Click(600, 350);  // between the fields
-    EXPECT_EQ(wnd->m_nFocusField, 0);
+    EXPECT_EQ(wnd->m_nFocusField, FocusField::None);
     Click(510, 450);
     EXPECT_TRUE(wnd->m_bLoginSubmitted);
 
     wnd->m_strAccount = L"acc";
     wnd->m_strPassword = L"pw";
-    wnd->m_rcVersionCombo = kPurchaseSelector;
     Click(810, 185);
-    EXPECT_EQ(wnd->m_nPage, PAGE_HOME);
-    ExpectHomeSelector(wnd->m_rcVersionCombo);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_HOME);
+    ExpectHomeSelector(wnd);
     EXPECT_FALSE(wnd->m_bLoginSubmitted);
     EXPECT_TRUE(wnd->m_strAccount.empty());
     EXPECT_TRUE(wnd->m_strPassword.empty());
 }
 
 TEST_F(InputRedeemLogin, ClickOutsideTheFieldsGoesOn) {
-    wnd->m_nPage = PAGE_LOGIN;
-    wnd->m_nFocusField = 2;
+    wnd->m_nPage = Page::PAGE_LOGIN;
+    wnd->m_nFocusField = FocusField::Password;
     Click(kCloseBtn.x, kCloseBtn.y);
-    EXPECT_EQ(wnd->m_nFocusField, 0);
+    EXPECT_EQ(wnd->m_nFocusField, FocusField::None);
     EXPECT_TRUE(wnd->m_bShowCouponPopup);
 }
 
@@ -483,10 +514,10 @@ TEST_F(InputWindowTargets, OrdersAndSupportButtonsStartTheirWorkers) {
     struct Case {
         POINT button;
         WorkerSlot CMainWnd::*worker;
-        int page;
+        Page page;
     };
-    for (const Case& c : {Case{kOrdersBtn, &CMainWnd::m_ordersWorker, PAGE_ORDERS},
-                          Case{kSupportBtn, &CMainWnd::m_supportWorker, PAGE_SUPPORT}}) {
+    for (const Case& c : {Case{kOrdersBtn, &CMainWnd::m_ordersWorker, Page::PAGE_ORDERS},
+                          Case{kSupportBtn, &CMainWnd::m_supportWorker, Page::PAGE_SUPPORT}}) {
         WorkerSlot& slot = wnd->*c.worker;
         const WorkerTicket old = StartQuietWorker(slot);
         Click(c.button.x, c.button.y);
@@ -498,19 +529,19 @@ TEST_F(InputWindowTargets, OrdersAndSupportButtonsStartTheirWorkers) {
         EXPECT_TRUE(PumpUntil([&] { return !slot.Running(); }, 5000)) << c.page;
     }
     Click(899, 25);  // between title-bar buttons: the drag area
-    EXPECT_EQ(wnd->m_nPage, PAGE_SUPPORT);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_SUPPORT);
     Release(899, 25);
 }
 
 TEST_F(InputWindowTargets, InstallButtonStartsAPurchaseOnlyWithAValidVersion) {
     Click(600, 460);  // install button {510,440,690,488} with no versions loaded
-    EXPECT_EQ(wnd->m_nPage, PAGE_HOME);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_HOME);
     EXPECT_FALSE(wnd->m_payIntentWorker.Running());
 
     AddVersions(1);
     wnd->m_offer.countdown_minutes = 10;
     Click(600, 460);
-    EXPECT_EQ(wnd->m_nPage, PAGE_PURCHASE);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_PURCHASE);
     EXPECT_EQ(wnd->m_nCountdownSeconds, 600);
     EXPECT_TRUE(wnd->m_payIntentWorker.Running());
     EXPECT_FALSE(wnd->m_bCouponAccepted);
@@ -557,7 +588,7 @@ TEST_F(InputWindowTargets, ClickOnNothingChangesNothing) {
     AddVersions(2);
     Click(kEmpty.x, kEmpty.y);
     Click(600, 490);  // just below the install button {510,440,690,488}
-    EXPECT_EQ(wnd->m_nPage, PAGE_HOME);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_HOME);
     EXPECT_FALSE(wnd->m_bDropListOpen);
     EXPECT_FALSE(wnd->m_bDragging);
     EXPECT_FALSE(wnd->m_bShowUserMenu);

@@ -20,16 +20,17 @@ using InputTyping = InputWindowTest;
 
 TEST_F(InputTyping, EveryFieldStopsAtTwentyCharacters) {
     struct Field {
-        int page;
-        int focus;
+        Page page;
+        FocusField focus;
         std::wstring CMainWnd::*text;
     };
-    for (const Field& f : {Field{PAGE_REDEEM, 1, &CMainWnd::m_strRedeemCode}, Field{PAGE_LOGIN, 1, &CMainWnd::m_strAccount},
-                           Field{PAGE_LOGIN, 2, &CMainWnd::m_strPassword}}) {
+    for (const Field& f : {Field{Page::PAGE_REDEEM, FocusField::First, &CMainWnd::m_strRedeemCode},
+                           Field{Page::PAGE_LOGIN, FocusField::First, &CMainWnd::m_strAccount},
+                           Field{Page::PAGE_LOGIN, FocusField::Password, &CMainWnd::m_strPassword}}) {
         wnd->m_nPage = f.page;
         wnd->m_nFocusField = f.focus;
         for (int i = 0; i < 21; ++i) Char(static_cast<wchar_t>(L'a' + i));
-        EXPECT_EQ(wnd->*f.text, L"abcdefghijklmnopqrst") << "page " << f.page << " field " << f.focus;
+        EXPECT_EQ(wnd->*f.text, L"abcdefghijklmnopqrst") << f.page << " " << f.focus;
         Char(kBackspace);
         Char(L'Z');
         EXPECT_EQ(wnd->*f.text, L"abcdefghijklmnopqrsZ");
@@ -37,8 +38,8 @@ TEST_F(InputTyping, EveryFieldStopsAtTwentyCharacters) {
 }
 
 TEST_F(InputTyping, OnlyPrintableAsciiIsTaken) {
-    wnd->m_nPage = PAGE_REDEEM;
-    wnd->m_nFocusField = 1;
+    wnd->m_nPage = Page::PAGE_REDEEM;
+    wnd->m_nFocusField = FocusField::First;
     for (wchar_t ch : {L'奥', wchar_t(1), wchar_t(31), wchar_t(127), wchar_t(0xE9), kTab, wchar_t(10)}) Char(ch);
     EXPECT_TRUE(wnd->m_strRedeemCode.empty());
     EXPECT_FALSE(wnd->m_bRedeemSubmitted);
@@ -48,8 +49,8 @@ TEST_F(InputTyping, OnlyPrintableAsciiIsTaken) {
 }
 
 TEST_F(InputTyping, BackspaceRemovesTheLastCharacter) {
-    wnd->m_nPage = PAGE_LOGIN;
-    wnd->m_nFocusField = 1;
+    wnd->m_nPage = Page::PAGE_LOGIN;
+    wnd->m_nFocusField = FocusField::First;
     Char(L'x');
     Char(L'y');
     Char(kBackspace);
@@ -57,49 +58,49 @@ TEST_F(InputTyping, BackspaceRemovesTheLastCharacter) {
     Char(kBackspace);
     Char(kBackspace);
     EXPECT_TRUE(wnd->m_strAccount.empty());
-    EXPECT_EQ(wnd->m_nFocusField, 1);
+    EXPECT_EQ(wnd->m_nFocusField, FocusField::First);
 }
 
 TEST_F(InputTyping, TabAndEnterMoveTheLoginFocusAndSubmit) {
-    wnd->m_nPage = PAGE_LOGIN;
-    wnd->m_nFocusField = 1;
+    wnd->m_nPage = Page::PAGE_LOGIN;
+    wnd->m_nFocusField = FocusField::First;
     Char(kEnter);
-    EXPECT_EQ(wnd->m_nFocusField, 2);
+    EXPECT_EQ(wnd->m_nFocusField, FocusField::Password);
     EXPECT_FALSE(wnd->m_bLoginSubmitted);
     Char(L'p');
     EXPECT_EQ(wnd->m_strPassword, L"p");
     Char(kTab);
-    EXPECT_EQ(wnd->m_nFocusField, 1);
+    EXPECT_EQ(wnd->m_nFocusField, FocusField::First);
     Char(kTab);
-    EXPECT_EQ(wnd->m_nFocusField, 2);
+    EXPECT_EQ(wnd->m_nFocusField, FocusField::Password);
     Char(kEnter);
     EXPECT_TRUE(wnd->m_bLoginSubmitted);
-    EXPECT_EQ(wnd->m_nFocusField, 2);
+    EXPECT_EQ(wnd->m_nFocusField, FocusField::Password);
     EXPECT_TRUE(wnd->m_strAccount.empty());
 }
 
 TEST_F(InputTyping, EnterSubmitsTheRedeemCode) {
-    wnd->m_nPage = PAGE_REDEEM;
-    wnd->m_nFocusField = 1;
+    wnd->m_nPage = Page::PAGE_REDEEM;
+    wnd->m_nFocusField = FocusField::First;
     Char(kEnter);
     EXPECT_TRUE(wnd->m_bRedeemSubmitted);
-    EXPECT_EQ(wnd->m_nFocusField, 1);
+    EXPECT_EQ(wnd->m_nFocusField, FocusField::First);
 }
 
 TEST_F(InputTyping, IgnoredWithoutFocusOrOnOtherPages) {
-    wnd->m_nPage = PAGE_REDEEM;
-    wnd->m_nFocusField = 0;
+    wnd->m_nPage = Page::PAGE_REDEEM;
+    wnd->m_nFocusField = FocusField::None;
     Char(L'a');
     Char(kEnter);
     EXPECT_TRUE(wnd->m_strRedeemCode.empty());
     EXPECT_FALSE(wnd->m_bRedeemSubmitted);
 
-    wnd->m_nFocusField = 2;  // the redeem page has no second field
+    wnd->m_nFocusField = FocusField::Password;  // the redeem page has no second field
     Char(L'a');
     EXPECT_TRUE(wnd->m_strRedeemCode.empty());
 
-    wnd->m_nPage = PAGE_HOME;
-    wnd->m_nFocusField = 1;
+    wnd->m_nPage = Page::PAGE_HOME;
+    wnd->m_nFocusField = FocusField::First;
     Char(L'a');
     Char(kEnter);
     EXPECT_TRUE(wnd->m_strAccount.empty());
@@ -191,15 +192,15 @@ TEST_F(InputTimerTicks, SpinnerAdvancesEightDegreesModulo360) {
 TEST_F(InputTimerTicks, PayResultOpensThePaidOrder) {
     AddOrders(4);
     wnd->m_strPayOrderNo = L"NO-2";
-    wnd->m_nPage = PAGE_PURCHASE;
+    wnd->m_nPage = Page::PAGE_PURCHASE;
     wnd->m_bCountdownActive = true;
-    wnd->m_nPayState = PAY_STATE_SUCCESS;
+    wnd->m_nPayState = PayState::PAY_STATE_SUCCESS;
     ASSERT_TRUE(wnd->StartWindowTimer(wnd->m_uPayResultTimer, TIMER_PAY_RESULT, 100000));
     Tick(TIMER_PAY_RESULT);
     EXPECT_EQ(wnd->m_uPayResultTimer, 0u);
-    EXPECT_EQ(wnd->m_nPage, PAGE_ORDERS);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_ORDERS);
     EXPECT_FALSE(wnd->m_bCountdownActive);
-    EXPECT_EQ(wnd->m_nPayState, PAY_STATE_NONE);
+    EXPECT_EQ(wnd->m_nPayState, PayState::PAY_STATE_NONE);
     EXPECT_EQ(wnd->m_nSelectedOrder, 2);
     EXPECT_TRUE(wnd->m_bShowOrderDetail);
 
@@ -222,7 +223,7 @@ TEST_F(InputTimerTicks, UnknownTimerIsIgnored) {
     EXPECT_EQ(wnd->m_nCountdownSeconds, 300);
     EXPECT_EQ(wnd->m_nSpinnerAngle, 0);
     EXPECT_TRUE(wnd->m_bShowToast);
-    EXPECT_EQ(wnd->m_nPage, PAGE_HOME);
+    EXPECT_EQ(wnd->m_nPage, Page::PAGE_HOME);
 }
 
 using InputClipboard = InputWindowTest;
@@ -241,7 +242,7 @@ TEST_F(InputClipboard, CopiesTheExactUnicodeText) {
 TEST_F(InputClipboard, BusyClipboardCopiesNothingAndShowsNoToast) {
     SetClipboardText(L"marker");
     AddOrders(1);
-    wnd->m_nPage = PAGE_ORDERS;
+    wnd->m_nPage = Page::PAGE_ORDERS;
     // Another thread holds the clipboard open while the window tries to copy.
     HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -268,7 +269,7 @@ TEST_F(InputClipboard, BusyClipboardCopiesNothingAndShowsNoToast) {
 
 TEST_F(InputClipboard, TwoCopiesKeepOneToastTimer) {
     AddOrders(2);
-    wnd->m_nPage = PAGE_ORDERS;
+    wnd->m_nPage = Page::PAGE_ORDERS;
     using clock = std::chrono::steady_clock;
     const auto first = clock::now();
     Click(300, 290);  // order-number cell of row 0
@@ -410,19 +411,19 @@ TEST_F(InputWorkerMessages, QrReadyShowsTheQrStopsTheSpinnerAndStartsTheOnePolle
 TEST_F(InputWorkerMessages, PollStatusesMoveOnlyTheirOwnOrderFromTheCurrentPoller) {
     struct Case {
         const wchar_t* status;
-        int state;
+        PayState state;
         bool member;
     };
     const Case cases[] = {
-        {L"pending", PAY_STATE_NONE, false}, {L"error", PAY_STATE_NONE, false},
-        {L"SUCCESS", PAY_STATE_NONE, false}, {L"Payed", PAY_STATE_NONE, false},
-        {L"success", PAY_STATE_SUCCESS, true}, {L"payed", PAY_STATE_SUCCESS, true},
-        {L"failed", PAY_STATE_FAILED, false}, {L"expired", PAY_STATE_FAILED, false},
+        {L"pending", PayState::PAY_STATE_NONE, false}, {L"error", PayState::PAY_STATE_NONE, false},
+        {L"SUCCESS", PayState::PAY_STATE_NONE, false}, {L"Payed", PayState::PAY_STATE_NONE, false},
+        {L"success", PayState::PAY_STATE_SUCCESS, true}, {L"payed", PayState::PAY_STATE_SUCCESS, true},
+        {L"failed", PayState::PAY_STATE_FAILED, false}, {L"expired", PayState::PAY_STATE_FAILED, false},
     };
     uint64_t sequence = 0;
     for (const Case& c : cases) {
         const std::string name = testing::PrintToString(std::wstring(c.status));
-        wnd->m_nPayState = PAY_STATE_NONE;
+        wnd->m_nPayState = PayState::PAY_STATE_NONE;
         wnd->m_strLevel.clear();
         wnd->m_aOrders.clear();
         wnd->StopWindowTimer(wnd->m_uPayResultTimer);
@@ -436,7 +437,7 @@ TEST_F(InputWorkerMessages, PollStatusesMoveOnlyTheirOwnOrderFromTheCurrentPolle
         // payment; a payment they report still makes the user a member.
         wnd->ApplyPollStatus(stale, L"NO-1", c.status, Orders(1, ++sequence));
         wnd->ApplyPollStatus(current, L"NO-0", c.status, Orders(1, ++sequence));
-        EXPECT_EQ(wnd->m_nPayState, PAY_STATE_NONE) << name;
+        EXPECT_EQ(wnd->m_nPayState, PayState::PAY_STATE_NONE) << name;
         EXPECT_EQ(wnd->m_uPayResultTimer, 0u) << name;
         EXPECT_NE(wnd->m_uCountdownTimer, 0u) << name;
         EXPECT_EQ(wnd->m_strLevel == L"vip", c.member) << name;
@@ -450,8 +451,8 @@ TEST_F(InputWorkerMessages, PollStatusesMoveOnlyTheirOwnOrderFromTheCurrentPolle
         EXPECT_EQ(wnd->m_strLevel == L"vip", c.member) << name;
         EXPECT_EQ(wnd->m_aOrders.size(), c.member ? 1u : 0u) << "the orders are refreshed on payment";
         EXPECT_EQ(wnd->m_uCountdownTimer == 0, c.member) << "the countdown stops on payment only";
-        EXPECT_EQ(wnd->m_uPayResultTimer != 0, c.state != PAY_STATE_NONE) << name;
-        EXPECT_EQ(wnd->m_payPollWorker.Running(), c.state == PAY_STATE_NONE) << "a final answer ends the poller";
+        EXPECT_EQ(wnd->m_uPayResultTimer != 0, c.state != PayState::PAY_STATE_NONE) << name;
+        EXPECT_EQ(wnd->m_payPollWorker.Running(), c.state == PayState::PAY_STATE_NONE) << "a final answer ends the poller";
     }
     wnd->StopPayPolling();
     EXPECT_EQ(wnd->m_nTimerThreadViolations, 0L);

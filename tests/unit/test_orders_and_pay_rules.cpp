@@ -17,13 +17,17 @@ std::string Reply(const std::string& data) { return R"({"code":0,"msg":"ok","dat
 
 }  // namespace
 
+// The same rule as a status check: "success" and "payed" are both paid.
 TEST(OrdersReply, StatusWordsMapExactlyAndEverythingElseIsPending) {
-    const std::pair<const char*, const wchar_t*> cases[] = {
-        {"success", L"已完成"}, {"failed", L"支付失败"}, {"expired", L"已失效"}, {"refunded", L"已退款"},
-        {"pending", L"待支付"}, {"SUCCESS", L"待支付"},  {"Expired", L"待支付"}, {"paid", L"待支付"},
-        {"", L"待支付"},
+    const std::pair<const wchar_t*, OrderStatus> cases[] = {
+        {L"success", OrderStatus::Completed}, {L"payed", OrderStatus::Completed},  {L"failed", OrderStatus::Failed},
+        {L"expired", OrderStatus::Expired},   {L"refunded", OrderStatus::Refunded}, {L"pending", OrderStatus::Pending},
+        {L"SUCCESS", OrderStatus::Pending},   {L"Payed", OrderStatus::Pending},     {L"Expired", OrderStatus::Pending},
+        {L"paid", OrderStatus::Pending},      {L"", OrderStatus::Pending},
     };
-    for (const auto& c : cases) EXPECT_EQ(OrderStatusText(c.first), c.second) << c.first;
+    for (const auto& c : cases) {
+        EXPECT_EQ(ParseOrderStatus(c.first), c.second) << testing::PrintToString(std::wstring(c.first));
+    }
 }
 
 TEST(OrdersReply, RecordsInReplyOrderWithAmountStatusAndTime) {
@@ -41,13 +45,13 @@ TEST(OrdersReply, RecordsInReplyOrderWithAmountStatusAndTime) {
     EXPECT_EQ(a.alipay_trade_no, L"T9");
     EXPECT_EQ(a.game_name, L"奥凡 经典版");
     EXPECT_EQ(a.amount_text, L"¥39.00");
-    EXPECT_EQ(a.status_text, L"已完成");
+    EXPECT_EQ(a.status, OrderStatus::Completed);
     EXPECT_EQ(a.download_url, L"https://dl/x?a=1&b=\"2\"");
     EXPECT_EQ(a.time_text, L"2026-01-01 10:05:00") << "updated_at wins over created_at";
     EXPECT_EQ(fetch.orders[1].amount_text, L"¥19.90");
-    EXPECT_EQ(fetch.orders[1].status_text, L"待支付") << "a missing status is pending";
+    EXPECT_EQ(fetch.orders[1].status, OrderStatus::Pending) << "a missing status is pending";
     EXPECT_EQ(fetch.orders[1].time_text, L"2026-01-02 09:00:00") << "an empty updated_at falls back";
-    EXPECT_EQ(fetch.orders[2].status_text, L"待支付");
+    EXPECT_EQ(fetch.orders[2].status, OrderStatus::Pending);
     EXPECT_EQ(fetch.orders[2].amount_text, L"¥0.00");
 }
 
@@ -122,9 +126,6 @@ TEST(PayRules, OnlyAYenAmountMatchesThePriceText) {
     EXPECT_FALSE(AmountMatchesPrice(L"CNY39.00", L"39.00"));
     EXPECT_FALSE(AmountMatchesPrice(L"¥39.0", L"39.00"));
     EXPECT_FALSE(AmountMatchesPrice(L"¥19.00", L"39.00"));
-    EXPECT_TRUE(IsPayableStatusText(L"待支付"));
-    EXPECT_TRUE(IsPayableStatusText(L"pending"));
-    EXPECT_FALSE(IsPayableStatusText(L"已失效"));
 }
 
 TEST(PayRules, IntentBodyHasNoBlanksAndEscapesItsStrings) {

@@ -5,7 +5,7 @@
 
 #include "draw/toolkit.h"
 #include "support/test_support.h"
-#include "unit/test_render_canvas.h"
+#include "unit/render_test.h"
 
 namespace {
 
@@ -15,14 +15,15 @@ namespace {
 // is painted a few times, as a window repaints it.
 void PaintRound(CMainWnd* wnd, RenderCanvas& canvas, int paint, bool viaWindow, HBITMAP qr) {
     const int i = paint / 6;
-    static const int kPages[] = {PAGE_HOME, PAGE_PURCHASE, PAGE_ORDERS, PAGE_SUPPORT, PAGE_REDEEM, PAGE_LOGIN};
+    static const Page kPages[] = {Page::PAGE_HOME,    Page::PAGE_PURCHASE, Page::PAGE_ORDERS,
+                                  Page::PAGE_SUPPORT, Page::PAGE_REDEEM,   Page::PAGE_LOGIN};
     wnd->m_nPage = kPages[i % 6];
     wnd->m_bShowUserMenu = i % 5 == 1;
     wnd->m_nHoverMenuItem = i % 2;
     wnd->m_bDropListOpen = i % 7 == 2;
     wnd->m_nSpinnerAngle = (i * 8) % 360;
     wnd->m_hbmpPayQR = i % 3 == 0 ? nullptr : qr;
-    wnd->m_nPayState = i % 11 == 1 ? PAY_STATE_SUCCESS : i % 11 == 7 ? PAY_STATE_FAILED : PAY_STATE_NONE;
+    wnd->m_nPayState = i % 11 == 1 ? PayState::PAY_STATE_SUCCESS : i % 11 == 7 ? PayState::PAY_STATE_FAILED : PayState::PAY_STATE_NONE;
     wnd->m_bShowOrderDetail = i % 4 == 2;
     wnd->m_bShowToast = i % 8 == 2;
     wnd->m_bShowCouponPopup = i % 13 == 5;
@@ -43,7 +44,7 @@ TEST(PaintResources, GdiObjectCountStaysFlatOverThousandsOfPaints) {
     for (int i = 0; i < 8; ++i) {
         OrderInfo o;
         o.order_no = L"NO-" + std::to_wstring(i);
-        o.status_text = i % 2 ? L"已完成" : L"待支付";
+        o.status = i % 2 ? OrderStatus::Completed : OrderStatus::Pending;
         o.download_url = L"https://dl.example/" + std::to_wstring(i);
         wnd->m_aOrders.push_back(o);
     }
@@ -86,7 +87,7 @@ TEST(PaintResources, KeptPicturesAreFreedWithTheWindow) {
         {
             RenderCanvas canvas(wnd->m_hWnd);
             canvas.Paint(wnd);
-            wnd->m_nPage = PAGE_ORDERS;  // a page without the home layer: background only
+            wnd->m_nPage = Page::PAGE_ORDERS;  // a page without the home layer: background only
             canvas.Paint(wnd);
         }
         testing_support::DestroyMainWnd(wnd);

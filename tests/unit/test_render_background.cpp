@@ -7,23 +7,15 @@
 
 #include "draw/toolkit.h"
 #include "support/test_support.h"
-#include "unit/test_render_canvas.h"
+#include "unit/render_test.h"
 
 namespace {
 
-class RenderBackground : public ::testing::Test {
+class RenderBackground : public RenderTest {
 protected:
     void SetUp() override {
-        wnd = testing_support::NewMainWnd();
-        wnd->CreateAndLayoutWindow();
-        ASSERT_NE(wnd->m_hWnd, nullptr);
+        RenderTest::SetUp();
         ASSERT_NE(wnd->m_hbmpBackground, nullptr) << "the embedded background image";
-        canvas = new RenderCanvas(wnd->m_hWnd);
-        ASSERT_TRUE(canvas->valid());
-    }
-    void TearDown() override {
-        delete canvas;
-        testing_support::DestroyMainWnd(wnd);
     }
     // Counts pixels that differ between two canvases of the same size.
     static int Differences(const RenderCanvas& a, const RenderCanvas& b) {
@@ -37,9 +29,6 @@ protected:
         BlitBitmap(out.dc(), wnd->m_hbmpBackground, 0, 0, out.width(), out.height());
         GdiFlush();
     }
-
-    CMainWnd* wnd = nullptr;
-    RenderCanvas* canvas = nullptr;
 };
 
 TEST_F(RenderBackground, GradientRunsFromTopToBottomColour) {

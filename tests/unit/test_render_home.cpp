@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "draw/toolkit.h"
+#include "layout/window_layout.h"
 #include "support/test_support.h"
-#include "unit/test_render_canvas.h"
+#include "unit/render_test.h"
 
 namespace {
 
@@ -18,56 +19,23 @@ const Rgb kGold = {226, 180, 77};
 const Rgb kGlyph = {180, 180, 180};
 const Rgb kListBorder = {80, 80, 80};
 
-class RenderHome : public ::testing::Test {
+class RenderHome : public RenderTest {
 protected:
-    void SetUp() override {
-        wnd = testing_support::NewMainWnd();
-        wnd->CreateAndLayoutWindow();
-        ASSERT_NE(wnd->m_hWnd, nullptr);
-        canvas = new RenderCanvas(wnd->m_hWnd);
-        ASSERT_TRUE(canvas->valid());
-    }
-    void TearDown() override {
-        delete canvas;
-        testing_support::DestroyMainWnd(wnd);
-    }
-    int SX(int n) const { return wnd->ScaleX(n); }
-    int SY(int n) const { return wnd->ScaleY(n); }
     void AddVersions(int n) {
         const wchar_t* names[] = {L"v1", L"v2", L"v3", L"v4", L"v5", L"v6"};
         for (int i = 0; i < n; ++i) wnd->m_aVersions.push_back(GameInfo{names[i]});
     }
     void OpenUserMenu(int hover) {
-        const RECT& btn = wnd->m_rcMenuBtn;
-        RECT& m = wnd->m_rcUserMenu;
-        m.left = btn.left - SX(60);
-        m.top = btn.bottom + SY(5);
-        m.right = m.left + SX(150);
-        m.bottom = m.top + SY(80);
+        wnd->m_rcUserMenu = UserMenuRect(wnd->m_rcMenuBtn, Scale());
         wnd->m_bShowUserMenu = true;
         wnd->m_nHoverMenuItem = hover;
     }
-    // Bounding box and count of the pixels in area within tol of colour.
-    struct Blob {
-        RECT box = {LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
-        int count = 0;
-    };
-    Blob FindColour(const RECT& area, const Rgb& colour, int tol) const {
-        Blob blob;
-        for (int y = area.top; y < area.bottom; ++y)
-            for (int x = area.left; x < area.right; ++x) {
-                if (!canvas->At(x, y).Near(colour, tol)) continue;
-                ++blob.count;
-                blob.box.left = std::min<LONG>(blob.box.left, x);
-                blob.box.top = std::min<LONG>(blob.box.top, y);
-                blob.box.right = std::max<LONG>(blob.box.right, x + 1);
-                blob.box.bottom = std::max<LONG>(blob.box.bottom, y + 1);
-            }
-        return blob;
+    HomeLayout Home() const { return HomeLayoutFor(Client()); }
+    // A rectangle without its top and bottom rows, clear of a 1-pixel outline.
+    static RECT Inner(RECT rc) {
+        InflateRect(&rc, 0, -2);
+        return rc;
     }
-
-    CMainWnd* wnd = nullptr;
-    RenderCanvas* canvas = nullptr;
 };
 
 TEST_F(RenderHome, TitleBarIsFilledAndCarriesItsTexts) {
@@ -88,7 +56,7 @@ TEST_F(RenderHome, TitleBarIsFilledAndCarriesItsTexts) {
 TEST_F(RenderHome, TitleBarGlyphsKeepTheirPixelSizes) {
     canvas->Paint(wnd);
     const RECT& min = wnd->m_rcMinBtn;
-    const Blob bar = FindColour(min, kGlyph, 3);
+    const Blob bar = Find(min, kGlyph, 3);
     EXPECT_EQ(bar.count, 24);
     EXPECT_EQ(bar.box.right - bar.box.left, 12);
     EXPECT_EQ(bar.box.bottom - bar.box.top, 2);
@@ -96,7 +64,7 @@ TEST_F(RenderHome, TitleBarGlyphsKeepTheirPixelSizes) {
     EXPECT_EQ(bar.box.top, min.top + (min.bottom - min.top - 2) / 2);
 
     const RECT& menu = wnd->m_rcMenuBtn;
-    const Blob bars = FindColour(menu, kGlyph, 3);
+    const Blob bars = Find(menu, kGlyph, 3);
     EXPECT_EQ(bars.count, 3 * 16 * 2);
     EXPECT_EQ(bars.box.right - bars.box.left, 16);
     EXPECT_EQ(bars.box.bottom - bars.box.top, 14);
@@ -112,13 +80,7 @@ TEST_F(RenderHome, TitleBarGlyphsKeepTheirPixelSizes) {
     const int cx = close.left + (close.right - close.left) / 2;
     const int cy = close.top + (close.bottom - close.top) / 2;
     EXPECT_GE(canvas->At(cx, cy).Max(), 150);
-    RECT drawn = {LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
-    for (int py = close.top; py < close.bottom; ++py)
-        for (int px = close.left; px < close.right; ++px) {
-            if (canvas->At(px, py).Near(kTitleBar, 4)) continue;
-            drawn = {std::min<LONG>(drawn.left, px), std::min<LONG>(drawn.top, py), std::max<LONG>(drawn.right, px + 1),
-                     std::max<LONG>(drawn.bottom, py + 1)};
-        }
+    const RECT drawn = Find(close, [](const Rgb& p) { return !p.Near(kTitleBar, 4); }).box;
     EXPECT_GE(drawn.right - drawn.left, 10);
     EXPECT_LE(drawn.right - drawn.left, 14);
     EXPECT_GE(drawn.bottom - drawn.top, 10);
@@ -157,14 +119,12 @@ TEST_F(RenderHome, PanelSelectorAndInstallButtonUseThePalette) {
     for (int x = b.left + SX(50); x < b.right - SX(50); ++x) darkest = std::min(darkest, canvas->At(x, by).Max());
     EXPECT_LE(darkest, 40);
     // White welcome line above the selector.
-    const RECT welcome = {p.left, p.top + SY(50), p.right, p.top + SY(105)};
-    EXPECT_GE(canvas->MaxIn(welcome), 250);
+    EXPECT_GE(canvas->MaxIn(Home().welcome), 250);
 }
 
 TEST_F(RenderHome, SelectorShowsTheSelectedNameOnlyForAValidIndex) {
-    const RECT& c = wnd->m_rcVersionCombo;
-    const RECT rcText = {c.left + SX(15), c.top + 2, c.right - SX(40), c.bottom - 2};
-    const RECT rcArrow = {c.right - SX(35), c.top + 2, c.right - SX(5), c.bottom - 2};
+    const RECT rcText = Inner(Home().selectorText);
+    const RECT rcArrow = Inner(Home().selectorArrow);
 
     canvas->Paint(wnd);  // empty list
     EXPECT_LE(canvas->MaxIn(rcText), 64) << "no name without versions";
@@ -198,8 +158,7 @@ double ArrowMassOffset(const RenderCanvas& canvas, const RECT& area) {
 }
 
 TEST_F(RenderHome, ArrowPointsUpOnlyWhileTheListIsOpen) {
-    const RECT& c = wnd->m_rcVersionCombo;
-    const RECT rcArrow = {c.right - SX(35), c.top + 2, c.right - SX(5), c.bottom - 2};
+    const RECT rcArrow = Inner(Home().selectorArrow);
     {
         ScopedFont font(canvas->dc(), wnd->CreateUIFont(19, 400));
         WORD glyphs[2] = {};
@@ -224,9 +183,10 @@ TEST_F(RenderHome, OpenListHasFiveRowsAndTintsOnlyTheSelectedOne) {
     canvas->Paint(wnd);
 
     const RECT& c = wnd->m_rcVersionCombo;
-    const int itemH = SY(32);
-    const int top = c.bottom + SY(2);
-    const int bottom = top + 5 * itemH;
+    const DropList list = DropListBelow(c, 5, Scale());
+    const int itemH = list.rowHeight;
+    const int top = list.list.top;
+    const int bottom = list.list.bottom;
     const int x = c.right - SX(20);  // right of the short names
     EXPECT_TRUE(canvas->At(x, top).Near(kListBorder, 2)) << canvas->At(x, top);
     EXPECT_TRUE(canvas->At(x, bottom).Near(kListBorder, 2)) << canvas->At(x, bottom);
@@ -263,7 +223,7 @@ TEST_F(RenderHome, EmptyOpenListIsOnlyItsBorder) {
     wnd->m_bDropListOpen = true;
     canvas->Paint(wnd);
     const RECT& c = wnd->m_rcVersionCombo;
-    const int top = c.bottom + SY(2);
+    const int top = DropListBelow(c, 0, Scale()).list.top;
     const int x = (c.left + c.right) / 2;
     EXPECT_TRUE(canvas->At(x, top).Near(kListBorder, 2)) << canvas->At(x, top);
     EXPECT_EQ(canvas->At(x, top + 2), closed.At(x, top + 2));
@@ -290,8 +250,10 @@ TEST_F(RenderHome, UserMenuHighlightsOnlyTheHoveredItem) {
     EXPECT_GE(sep.r, 40) << sep;
     EXPECT_LE(sep.r - sep.b, 10) << "separator is grey, not gold: " << sep;
     // Item texts: white when hovered, grey otherwise.
-    const RECT text0 = {m.left + SX(45), m.top + 1, m.right - SX(15), m.top + h - 1};
-    const RECT text1 = {m.left + SX(45), m.top + h + 1, m.right - SX(15), m.top + 2 * h - 1};
+    RECT text0 = UserMenuRowAt(m, 0, Scale()).text;
+    RECT text1 = UserMenuRowAt(m, 1, Scale()).text;
+    InflateRect(&text0, 0, -1);
+    InflateRect(&text1, 0, -1);
     EXPECT_GE(canvas->MaxIn(text1), 250);
     EXPECT_GE(canvas->MaxIn(text0), 180);
     EXPECT_LE(canvas->MaxIn(text0), 205);

@@ -9,8 +9,9 @@
 #include <utility>
 
 #include "draw/toolkit.h"
+#include "layout/card_layout.h"
 #include "support/test_support.h"
-#include "unit/test_render_canvas.h"
+#include "unit/render_test.h"
 
 namespace {
 
@@ -23,38 +24,31 @@ const Rgb kRed = {255, 100, 100};
 
 enum Card { kLogin, kRedeem, kCoupon };
 
-class RenderPopups : public ::testing::Test {
+class RenderPopups : public RenderTest {
 protected:
     void SetUp() override {
-        wnd = testing_support::NewMainWnd();
-        wnd->CreateAndLayoutWindow();
+        RenderTest::SetUp();
         ASSERT_NE(wnd->m_hbmpLogo, nullptr);
-        canvas = new RenderCanvas(wnd->m_hWnd);
     }
     void TearDown() override {
-        delete canvas;
         if (savedLogo) wnd->m_hbmpLogo = savedLogo;
-        testing_support::DestroyMainWnd(wnd);
+        RenderTest::TearDown();
     }
-    int SX(int n) const { return wnd->ScaleX(n); }
-    int SY(int n) const { return wnd->ScaleY(n); }
     void Show(Card card) {
-        wnd->m_nPage = card == kLogin ? PAGE_LOGIN : card == kRedeem ? PAGE_REDEEM : PAGE_PURCHASE;
+        wnd->m_nPage = card == kLogin ? Page::PAGE_LOGIN : card == kRedeem ? Page::PAGE_REDEEM : Page::PAGE_PURCHASE;
         wnd->m_bShowCouponPopup = card == kCoupon;
-        w = SX(500);
-        h = SY(card == kLogin ? 380 : 320);
-        x = (canvas->width() - w) / 2;
-        y = (canvas->height() - h) / 2;
+        frame = card == kLogin ? CardFrame(LoginLayoutFor(Client()))
+                : card == kRedeem ? CardFrame(RedeemLayoutFor(Client()))
+                                  : CardFrame(CouponLayoutFor(Client()));
+        x = frame.card.left;
+        y = frame.card.top;
+        w = Width(frame.card);
+        h = Height(frame.card);
     }
-    RECT Box(int top) const {
-        return {x + (w - SX(340)) / 2, y + top, x + (w - SX(340)) / 2 + SX(340), y + top + SY(45)};
-    }
-    RECT TextOf(const RECT& box) const { return {box.left + SX(15), box.top + 2, box.right - SX(15), box.bottom - 2}; }
-    int Count(const RECT& area, Rgb colour, int tol = 0) const {
-        int n = 0;
-        for (int py = area.top; py < area.bottom; ++py)
-            for (int px = area.left; px < area.right; ++px) n += canvas->At(px, py).Near(colour, tol);
-        return n;
+    // A box's text without its outline rows.
+    static RECT TextOf(RECT text) {
+        InflateRect(&text, 0, -2);
+        return text;
     }
     // The first pixel of colour met walking from (px, py) by (dx, dy): its x or y.
     int WalkTo(int px, int py, int dx, int dy, Rgb colour) const {
@@ -62,9 +56,8 @@ protected:
         return dx ? px : py;
     }
 
-    CMainWnd* wnd = nullptr;
-    RenderCanvas* canvas = nullptr;
     HBITMAP savedLogo = nullptr;  // given back to the window, which deletes it
+    CardFrame frame;              // of the card shown
     int x = 0, y = 0, w = 0, h = 0;
 };
 
@@ -78,7 +71,7 @@ TEST_F(RenderPopups, LoginCardAndButtonSizesAt96And144Dpi) {
     EXPECT_EQ(WalkTo(midX, clearRow, 1, 0, outline) - WalkTo(midX, clearRow, -1, 0, outline), dpi == 144 ? 750 : 500);
     EXPECT_EQ(WalkTo(clearColumn, clearRow, 0, 1, outline) - WalkTo(clearColumn, clearRow, 0, -1, outline),
               dpi == 144 ? 570 : 380);
-    const int buttonMid = y + SY(280) + SY(22);
+    const int buttonMid = LoginLayoutFor(Client()).button.top + SY(22);
     const int left = WalkTo(midX, buttonMid, -1, 0, kGoldOutline);
     EXPECT_EQ(WalkTo(midX, buttonMid, 1, 0, kGoldOutline) - left, dpi == 144 ? 270 : 180);
     EXPECT_EQ(
@@ -89,15 +82,17 @@ TEST_F(RenderPopups, LoginCardAndButtonSizesAt96And144Dpi) {
 TEST_F(RenderPopups, HeaderNeedsTheLogoButTheCloseCrossDoesNot) {
     for (Card card : {kLogin, kRedeem, kCoupon}) {
         Show(card);
-        const int s = SX(card == kCoupon ? 40 : 35), lx = x + SX(card == kCoupon ? 20 : 30);
-        const int ly = y + SY(card == kCoupon ? 15 : 25);
-        const RECT words = {lx + s + SX(8), ly, lx + SX(180), ly + SY(card == kCoupon ? 40 : 35)};
-        const RECT header = {lx, ly, words.right, ly + s};
-        const RECT cross = {x + w - SX(38), ly - SY(8), x + w - SX(22) + 1, ly + SY(8) + 1};
+        const CardHeader& head = frame.header;
+        const RECT& logo = head.logo;
+        const RECT words = {head.latinCaption.left, head.latinCaption.top, head.latinCaption.right,
+                            head.chineseCaption.bottom};
+        const RECT header = {logo.left, logo.top, words.right, logo.bottom};
+        const POINT c = head.cross, r = head.crossReach;
+        const RECT cross = {c.x - r.x, c.y - r.y, c.x + r.x + 1, c.y + r.y + 1};
         canvas->Paint(wnd);
         EXPECT_GT(Count(words, {255, 255, 255}), 20) << "奥凡 on card " << card;
         EXPECT_GT(Count(words, kGrey), 5) << "ORVANE on card " << card;
-        EXPECT_GT(canvas->MaxIn({lx, ly, lx + s, ly + s}), 150) << "logo on card " << card;
+        EXPECT_GT(canvas->MaxIn(logo), 150) << "logo on card " << card;
         EXPECT_GT(Count(cross, {180, 180, 180}), 2 * SX(8)) << "cross on card " << card;
 
         savedLogo = std::exchange(wnd->m_hbmpLogo, nullptr);
@@ -111,11 +106,12 @@ TEST_F(RenderPopups, HeaderNeedsTheLogoButTheCloseCrossDoesNot) {
 TEST_F(RenderPopups, OnlyTheFocusedBoxHasTheGoldOutline) {
     for (const auto& [card, focus] : {std::pair{kLogin, 0}, {kLogin, 1}, {kLogin, 2}, {kRedeem, 0}, {kRedeem, 1}}) {
         Show(card);
-        wnd->m_nFocusField = focus;
+        wnd->m_nFocusField = static_cast<FocusField>(focus);
         canvas->Paint(wnd);
+        const LoginLayout login = LoginLayoutFor(Client());
         const int fields = card == kLogin ? 2 : 1;
         for (int field = 1; field <= fields; ++field) {
-            const RECT box = Box(card == kLogin ? SY(130) + (field - 1) * SY(60) : SY(140));
+            const RECT box = card == kRedeem ? RedeemLayoutFor(Client()).input : field == 1 ? login.account : login.password;
             const int mid = (box.left + box.right) / 2;
             const RECT edge = {mid, box.top - 3, mid + 1, box.top + 3};
             EXPECT_EQ(Count(edge, kGoldFill), focus == field ? 2 : 0) << card << " focus " << focus << " box " << field;
@@ -126,7 +122,8 @@ TEST_F(RenderPopups, OnlyTheFocusedBoxHasTheGoldOutline) {
 
 TEST_F(RenderPopups, TypedTextOrGreyPlaceholders) {
     Show(kLogin);
-    const RECT account = TextOf(Box(SY(130))), password = TextOf(Box(SY(130) + SY(60)));
+    const LoginLayout login = LoginLayoutFor(Client());
+    const RECT account = TextOf(login.accountText), password = TextOf(login.passwordText);
     canvas->Paint(wnd);
     for (const RECT& text : {account, password}) {
         EXPECT_GT(Count(text, kGrey), 20);
@@ -150,21 +147,22 @@ TEST_F(RenderPopups, TypedTextOrGreyPlaceholders) {
     Show(kRedeem);
     wnd->m_strRedeemCode = L"ABCD1234";
     canvas->Paint(wnd);
-    EXPECT_GT(Count(TextOf(Box(SY(140))), kLight), 20);
-    EXPECT_EQ(Count(TextOf(Box(SY(140))), kGrey), 0);
+    const RECT code = TextOf(RedeemLayoutFor(Client()).inputText);
+    EXPECT_GT(Count(code, kLight), 20);
+    EXPECT_EQ(Count(code, kGrey), 0);
 }
 
 TEST_F(RenderPopups, FailureLinesOnlyAfterSubmission) {
     for (Card card : {kLogin, kRedeem}) {
         Show(card);
         // Login: under the button; redemption: between the box and the button.
-        const int above = card == kLogin ? y + SY(280) + SY(45) : y + SY(140) + SY(45);
+        const RECT line = card == kLogin ? LoginLayoutFor(Client()).error : RedeemLayoutFor(Client()).error;
         bool& submitted = card == kLogin ? wnd->m_bLoginSubmitted : wnd->m_bRedeemSubmitted;
         canvas->Paint(wnd);
         EXPECT_EQ(Count({x, y, x + w, y + h}, kRed), 0) << card;
         submitted = true;
         canvas->Paint(wnd);
-        const int red = Count({x, above + SY(10), x + w, above + SY(35)}, kRed);
+        const int red = Count(line, kRed);
         EXPECT_GT(red, 20) << card;
         EXPECT_EQ(Count({x, y, x + w, y + h}, kRed), red) << "only in its row, card " << card;
     }
@@ -172,14 +170,16 @@ TEST_F(RenderPopups, FailureLinesOnlyAfterSubmission) {
 
 TEST_F(RenderPopups, CouponPopupHidesThePageAndCentresTheOffer) {
     Show(kCoupon);
-    const RECT row = {x + 1, y + SY(130), x + w - 1, y + SY(165)};
-    for (const std::wstring coupon : {L"【20.00元优惠券】", L"【9.10元优惠券】", L"【1234567.89元优惠券】"}) {
-        wnd->m_coupon.coupon_text = coupon;
+    const CouponLayout coupon = CouponLayoutFor(Client());
+    RECT row = coupon.offerLine;
+    InflateRect(&row, -1, 0);
+    for (const std::wstring text : {L"【20.00元优惠券】", L"【9.10元优惠券】", L"【1234567.89元优惠券】"}) {
+        wnd->m_coupon.coupon_text = text;
         canvas->Paint(wnd);
         int total = 0;
         {
             ScopedFont font(canvas->dc(), wnd->CreateUIFont(24, 400));
-            total = TextWidth(canvas->dc(), (L"系统已为您发放" + coupon + L"，").c_str());
+            total = TextWidth(canvas->dc(), (L"系统已为您发放" + text + L"，").c_str());
         }
         const int left = x + (w - total) / 2;
         int first = INT_MAX, last = INT_MIN;
@@ -195,16 +195,16 @@ TEST_F(RenderPopups, CouponPopupHidesThePageAndCentresTheOffer) {
         EXPECT_EQ(canvas->At(pt.x, pt.y), (Rgb{0, 0, 0})) << "opaque overlay at " << pt.x << "," << pt.y;
     }
     EXPECT_EQ(canvas->At(x + SX(20), y + h - SY(20)), kCard);
-    EXPECT_GT(Count({x, y + SY(70), x + w, y + SY(110)}, {255, 255, 255}), 50) << "title";
-    EXPECT_GT(Count({x, y + SY(175), x + w, y + SY(210)}, {200, 200, 200}), 50) << "question";
-    const int top = y + h - SY(80), mid = top + SY(20);
-    const int cancel = x + w / 2 - SX(40) - SX(120), confirm = x + w / 2 + SX(40);
+    EXPECT_GT(Count(coupon.title, {255, 255, 255}), 50) << "title";
+    EXPECT_GT(Count(coupon.question, {200, 200, 200}), 50) << "question";
+    const int mid = coupon.cancel.top + SY(20);
+    const int cancel = coupon.cancel.left, confirm = coupon.confirm.left;
     EXPECT_EQ(canvas->At(cancel, mid), kGrey) << "cancel outline";
     EXPECT_EQ(canvas->At(cancel + SX(12), mid), (Rgb{80, 80, 80}));
     EXPECT_EQ(canvas->At(confirm, mid), kGoldOutline);
     EXPECT_EQ(canvas->At(confirm + SX(12), mid), kGoldFill);
-    EXPECT_GT(Count({cancel, top, cancel + SX(120), top + SY(40)}, {200, 200, 200}), 10) << "cancel label";
-    EXPECT_GT(Count({confirm, top, confirm + SX(120), top + SY(40)}, {0, 0, 0}), 10) << "confirm label";
+    EXPECT_GT(Count(coupon.cancel, {200, 200, 200}), 10) << "cancel label";
+    EXPECT_GT(Count(coupon.confirm, {0, 0, 0}), 10) << "confirm label";
 }
 
 }  // namespace

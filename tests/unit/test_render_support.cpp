@@ -7,8 +7,9 @@
 #include <climits>
 #include <cstdint>
 
+#include "layout/support_layout.h"
 #include "support/test_support.h"
-#include "unit/test_render_canvas.h"
+#include "unit/render_test.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ const Rgb kWhite = {255, 255, 255};
 const Rgb kFill = {40, 90, 160};
 const Rgb kCorners[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}};  // TL, TR, BL, BR
 
-struct Page {
+struct SupportPage {
     RECT panel;
     int hoursTop, hoursBottom;
 };
@@ -28,41 +29,21 @@ struct ImageCase {
     RECT shown, frame;
 };
 
-class RenderSupport : public ::testing::Test {
+class RenderSupport : public RenderTest {
 protected:
     void SetUp() override {
-        wnd = testing_support::NewMainWnd();
-        wnd->CreateAndLayoutWindow();
+        RenderTest::SetUp();
         wnd->TakeLatePictures();
-        ASSERT_NE(wnd->m_hWnd, nullptr);
-        canvas = new RenderCanvas(wnd->m_hWnd);
-        ASSERT_TRUE(canvas->valid());
-        wnd->m_nPage = PAGE_SUPPORT;
+        wnd->m_nPage = Page::PAGE_SUPPORT;
         builtIn = wnd->m_hbmpSupport;
     }
     void TearDown() override {
         wnd->m_hbmpSupport = builtIn;
-        delete canvas;
-        testing_support::DestroyMainWnd(wnd);
-    }
-    int SX(int n) const { return wnd->ScaleX(n); }
-    int SY(int n) const { return wnd->ScaleY(n); }
-    // Bounding box of the pixels in area within tol of colour; empty if none.
-    RECT Span(RECT area, Rgb colour, int tol) const {
-        RECT box = {LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
-        for (int y = area.top; y < area.bottom; ++y)
-            for (int x = area.left; x < area.right; ++x) {
-                if (!canvas->At(x, y).Near(colour, tol)) continue;
-                box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1),
-                       std::max<LONG>(box.bottom, y + 1)};
-            }
-        return box.left == LONG_MAX ? RECT{} : box;
+        RenderTest::TearDown();
     }
     void ExpectSpan(RECT area, Rgb colour, const RECT& want, const char* what) const {
         const RECT got = Span(area, colour, 0);
-        EXPECT_TRUE(EqualRect(&got, &want))
-            << what << ": {" << got.left << "," << got.top << "," << got.right << "," << got.bottom << "}, want {"
-            << want.left << "," << want.top << "," << want.right << "," << want.bottom << "}";
+        EXPECT_TRUE(EqualRect(&got, &want)) << what << ": " << got << ", want " << want;
     }
 
     // An opaque picture of kFill with one marked pixel in each corner.
@@ -83,28 +64,22 @@ protected:
         for (int k = 0; k < 4; ++k) px[corners[k]] = argb(kCorners[k]);
         return bmp;
     }
-    Page ScaledPage() const {
-        RECT client;
-        GetClientRect(wnd->m_hWnd, &client);
-        const int w = SX(600), h = SY(450);
-        const int px = (client.right - w) / 2, py = (client.bottom - h) / 2;
-        return {{px, py, px + w, py + h}, py + SY(350) + SY(30), py + SY(350) + SY(55)};
+    SupportPage ScaledPage() const {
+        const SupportLayout p = SupportLayoutFor(Client(), 0, 0);
+        return {p.panel, p.hours.top, p.hours.bottom};
     }
+    // 5 units each side, scaled as a 10-unit whole: at 144 DPI 7 left, 8 right.
     ImageCase ScaledImage(SIZE bitmap) const {
-        const Page p = ScaledPage();
-        const int iw = std::min<int>(SX(250), bitmap.cx), ih = std::min<int>(SY(250), bitmap.cy);
-        const int ix = p.panel.left + (SX(600) - iw) / 2, iy = p.panel.top + SY(90);
-        // 5 units each side, scaled as a 10-unit whole: at 144 DPI 7 left, 8 right.
-        const int fx = ix - SX(5), fy = iy - SY(5);
-        return {bitmap, {ix, iy, ix + iw, iy + ih}, {fx, fy, fx + iw + SX(10), fy + ih + SY(10)}};
+        const SupportLayout p = SupportLayoutFor(Client(), bitmap.cx, bitmap.cy);
+        return {bitmap, p.image, p.frame};
     }
 
-    void ExpectPage(const Page& p) {
+    void ExpectPage(const SupportPage& p) {
         const RECT& r = p.panel;
         const int y = r.top + SY(15), x = r.left + SX(20);
         ExpectSpan({r.left - 5, y, r.right + 5, y + 1}, kPanel, {r.left + 1, y, r.right, y + 1}, "panel across");
         ExpectSpan({x, r.top - 5, x + 1, r.bottom + 5}, kPanel, {x, r.top + 1, x + 1, r.bottom}, "panel down");
-        EXPECT_GE(canvas->MaxIn({r.left, r.top + SY(30), r.right, r.top + SY(70)}), 250) << "联系客服";
+        EXPECT_GE(canvas->MaxIn(TitledPanelTitle(r, Scale())), 250) << "联系客服";
 
         // Green hours line, centred in its band.
         const RECT hours = Span({r.left, p.hoursTop - SY(10), r.right, p.hoursBottom + SY(10)}, {120, 200, 120}, 30);
@@ -114,7 +89,7 @@ protected:
         EXPECT_NEAR((hours.left + hours.right) / 2, (r.left + r.right) / 2, SX(3));
         EXPECT_NEAR((hours.top + hours.bottom) / 2, (p.hoursTop + p.hoursBottom) / 2, SY(2));
 
-        const RECT home = {SX(20), SY(60), SX(80), SY(90)};
+        const RECT home = HomeButton(Scale());
         EXPECT_EQ(canvas->At(home.left + SX(4), (home.top + home.bottom) / 2), (Rgb{80, 80, 80}));
         EXPECT_GE(canvas->MaxIn(home), 195) << "首页";
     }
@@ -136,8 +111,6 @@ protected:
         for (int k = 0; k < 4; ++k) EXPECT_EQ(canvas->At(corners[k].x, corners[k].y), kCorners[k]) << "corner " << k;
     }
 
-    CMainWnd* wnd = nullptr;
-    RenderCanvas* canvas = nullptr;
     HBITMAP builtIn = nullptr;
 };
 
