@@ -3,7 +3,6 @@
 // the small window operations that the title-bar buttons call.
 #include <algorithm>
 
-#include "draw/toolkit.h"
 #include "layout/card_layout.h"
 #include "layout/purchase_layout.h"
 #include "layout/window_layout.h"

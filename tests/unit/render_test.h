@@ -33,6 +33,12 @@ inline std::ostream& operator<<(std::ostream& os, const Rgb& c) {
     return os << "(" << c.r << "," << c.g << "," << c.b << ")";
 }
 
+// Colours of the design that several pages share, to check pixels against.
+const Rgb kPanel = {25, 25, 25};
+const Rgb kLight = {240, 240, 240};
+const Rgb kRed = {255, 100, 100};
+const Rgb kGreen = {120, 200, 120};
+
 class RenderCanvas {
 public:
     RenderCanvas(int w, int h) : m_w(w), m_h(h) {

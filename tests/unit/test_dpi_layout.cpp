@@ -2,17 +2,11 @@
 // 120 and 144 DPI (the test runner sets the prefix's LogPixels).
 #include <gtest/gtest.h>
 
+#include "layout/window_layout.h"
 #include "support/test_support.h"
 #include "unit/render_test.h"
 
 namespace {
-
-void ExpectRect(const RECT& rc, LONG l, LONG t, LONG r, LONG b, const char* what) {
-    EXPECT_EQ(rc.left, l) << what;
-    EXPECT_EQ(rc.top, t) << what;
-    EXPECT_EQ(rc.right, r) << what;
-    EXPECT_EQ(rc.bottom, b) << what;
-}
 
 using Dpi = WindowTest;
 
@@ -57,37 +51,26 @@ TEST_F(Dpi, ClientAreaIsTheScaledWindowSize) {
     EXPECT_EQ(rc.bottom, 720 * dpi / 96);
 }
 
-TEST_F(Dpi, LayoutRectanglesMatchTheFixedGeometry) {
+// The window's own rectangles are those of the layout for the scaled client
+// area (the layout table pins their numbers at each DPI).
+TEST_F(Dpi, LayoutRectanglesAreThoseOfTheScaledClientArea) {
     const int dpi = testing_support::ExpectedDpi();
-    if (dpi == 96) {
-        ExpectRect(wnd->m_rcTitleBar, 0, 0, 1200, 50, "title bar");
-        ExpectRect(wnd->m_rcLogo, 10, 10, 42, 42, "logo");
-        ExpectRect(wnd->m_rcTitleText, 50, 0, 300, 50, "caption");
-        ExpectRect(wnd->m_rcOrdersBtn, 900, 12, 980, 38, "orders");
-        ExpectRect(wnd->m_rcSupportBtn, 990, 12, 1070, 38, "support");
-        ExpectRect(wnd->m_rcMenuBtn, 1080, 0, 1120, 50, "menu");
-        ExpectRect(wnd->m_rcMinBtn, 1120, 0, 1160, 50, "minimise");
-        ExpectRect(wnd->m_rcCloseBtn, 1160, 0, 1200, 50, "close");
-        ExpectRect(wnd->m_rcHomePanel, 370, 220, 830, 520, "home panel");
-        ExpectRect(wnd->m_rcVersionCombo, 440, 330, 760, 375, "selector");
-        ExpectRect(wnd->m_rcInstallBtn, 510, 440, 690, 488, "install");
-    } else if (dpi == 120) {
-        // W = 1500, H = 900; every constant scaled on its own.
-        ExpectRect(wnd->m_rcTitleBar, 0, 0, 1500, 62, "title bar");
-        ExpectRect(wnd->m_rcLogo, 12, 12, 52, 52, "logo");
-        ExpectRect(wnd->m_rcMenuBtn, 1350, 0, 1400, 62, "menu");
-        ExpectRect(wnd->m_rcCloseBtn, 1450, 0, 1500, 62, "close");
-        ExpectRect(wnd->m_rcHomePanel, 462, 274, 1037, 649, "home panel");
-        ExpectRect(wnd->m_rcVersionCombo, 549, 411, 950, 467, "selector");
-        ExpectRect(wnd->m_rcInstallBtn, 637, 549, 862, 609, "install");
-    } else if (dpi == 144) {
-        ExpectRect(wnd->m_rcTitleBar, 0, 0, 1800, 75, "title bar");
-        ExpectRect(wnd->m_rcLogo, 15, 15, 63, 63, "logo");
-        ExpectRect(wnd->m_rcOrdersBtn, 1350, 18, 1470, 57, "orders");
-        ExpectRect(wnd->m_rcHomePanel, 555, 330, 1245, 780, "home panel");
-        ExpectRect(wnd->m_rcVersionCombo, 660, 495, 1140, 562, "selector");
-        ExpectRect(wnd->m_rcInstallBtn, 765, 660, 1035, 732, "install");
-    }
+    const float f = static_cast<float>(dpi) / 96.0f;
+    const ClientArea expected = {1200 * dpi / 96, 720 * dpi / 96, {f, f}};
+    const TitleBarLayout bar = TitleBarLayoutFor(expected);
+    const HomeLayout home = HomeLayoutFor(expected);
+    const struct {
+        const char* what;
+        RECT got, want;
+    } cases[] = {
+        {"title bar", wnd->m_rcTitleBar, bar.bar},        {"logo", wnd->m_rcLogo, bar.logo},
+        {"caption", wnd->m_rcTitleText, bar.caption},      {"orders", wnd->m_rcOrdersBtn, bar.ordersBtn},
+        {"support", wnd->m_rcSupportBtn, bar.supportBtn},  {"menu", wnd->m_rcMenuBtn, bar.menuBtn},
+        {"minimise", wnd->m_rcMinBtn, bar.minBtn},         {"close", wnd->m_rcCloseBtn, bar.closeBtn},
+        {"home panel", wnd->m_rcHomePanel, home.panel},    {"selector", wnd->m_rcVersionCombo, home.selector},
+        {"install", wnd->m_rcInstallBtn, home.install},
+    };
+    for (const auto& c : cases) EXPECT_TRUE(EqualRect(&c.got, &c.want)) << c.what << ": " << c.got << ", want " << c.want;
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 namespace {
 
 const Rgb kTitleBar = {26, 27, 29};
-const Rgb kPanel = {25, 25, 25};
 const Rgb kSelector = {64, 64, 64};
 const Rgb kGold = {226, 180, 77};
 const Rgb kGlyph = {180, 180, 180};

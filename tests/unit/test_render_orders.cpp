@@ -16,14 +16,10 @@
 
 namespace {
 
-const Rgb kPanel = {25, 25, 25};
 const Rgb kRowTint = {43, 43, 43};  // 20/(255,255,255) over the panel
 const Rgb kFooter = {32, 32, 32};   // 120/(40,40,40) over the panel
 const Rgb kPager = {200, 200, 200};
-const Rgb kRed = {255, 100, 100};
-const Rgb kGreen = {120, 200, 120};
 const Rgb kGrey = {150, 150, 150};
-const Rgb kLight = {240, 240, 240};
 const Rgb kGoldText = {255, 215, 0};
 const Rgb kGoldButton = {226, 180, 77};
 const Rgb kLinkBox = {60, 60, 60};

@@ -18,9 +18,7 @@ namespace {
 const Rgb kCard = {35, 35, 35};
 const Rgb kGoldFill = {226, 180, 77};
 const Rgb kGoldOutline = {250, 210, 90};
-const Rgb kLight = {240, 240, 240};
 const Rgb kGrey = {120, 120, 120};
-const Rgb kRed = {255, 100, 100};
 
 enum Card { kLogin, kRedeem, kCoupon };
 

@@ -16,11 +16,8 @@
 
 namespace {
 
-const Rgb kPanel = {25, 25, 25};
 const Rgb kContainer = {35, 35, 35};
-const Rgb kLight = {240, 240, 240};
 const Rgb kPaleGold = {252, 233, 149};
-const Rgb kGreen = {120, 200, 120};
 const Rgb kSpinner = {24, 144, 255};
 
 bool SamePixels(const RenderCanvas& a, const RenderCanvas& b, const RECT& area) {

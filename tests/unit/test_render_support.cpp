@@ -13,7 +13,6 @@
 
 namespace {
 
-const Rgb kPanel = {25, 25, 25};
 const Rgb kWhite = {255, 255, 255};
 const Rgb kFill = {40, 90, 160};
 const Rgb kCorners[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}};  // TL, TR, BL, BR
