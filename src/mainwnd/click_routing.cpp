@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "layout/card_layout.h"
+#include "layout/orders_layout.h"
 #include "layout/purchase_layout.h"
 #include "layout/window_layout.h"
 #include "mainwnd/main_wnd.h"

@@ -1,6 +1,7 @@
 // The layouts as the window's current state makes them: its client area and
 // scale, the version selector in effect, and what the order-detail dialog
 // shows. Drawing and the click routing both ask here.
+#include "layout/orders_layout.h"
 #include "layout/purchase_layout.h"
 #include "mainwnd/main_wnd.h"
 

@@ -10,7 +10,6 @@
 
 #include "duilib/window_wnd.h"
 #include "layout/geometry.h"
-#include "layout/orders_layout.h"
 #include "mainwnd/pictures.h"
 #include "mainwnd/worker_results.h"
 #include "mainwnd/worker_slot.h"
@@ -22,6 +21,7 @@
 
 namespace Gdiplus { class Graphics; class GraphicsPath; }
 class DeviceID;
+enum class DetailShows;
 
 // The page shown; the values are those the pages have always been numbered by.
 enum class Page {

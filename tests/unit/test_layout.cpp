@@ -201,6 +201,7 @@ TEST(Layout, SupportPageClampsTheImageEachSideOnItsOwn) {
         {"frame", small.frame, {483, 220, 717, 466}},
         {"hours", small.hours, {300, 515, 900, 540}},
         {"squeezed", SupportLayoutFor(k96, 600, 300).image, {475, 225, 725, 475}},
+        {"its frame", SupportLayoutFor(k96, 600, 300).frame, {470, 220, 730, 480}},
     });
 }
 

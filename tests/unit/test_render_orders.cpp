@@ -45,16 +45,6 @@ struct Dialog {
     RECT box, copy, toast;
 };
 
-// Panel, header top, columns, right edge, list top, row step and height, first
-// status button, footer, page info.
-const Table kTable96 = {
-    {180, 130, 1020, 590}, 220, {220, 600, 800, 890}, 980, 270, 45, 40, {895, 276, 975, 304}, {220, 552, 980, 586},
-    {550, 552, 670, 586}};
-// Card, close mark, rows, row height, label, value and right edges, link label,
-// link box, copy button, toast.
-const Dialog kDialog96 = {{220, 135, 980, 585}, {950, 155},           {235, 275, 315, 355, 395}, 40, 270, 370, 930, 455,
-                          {270, 495, 810, 540}, {820, 497, 930, 537}, {820, 539, 930, 562}};
-
 RECT Offset(RECT rc, int dy) {
     OffsetRect(&rc, 0, dy);
     return rc;
@@ -247,12 +237,8 @@ TEST(OrdersText, PagesAndDisplayedStatus) {
     for (const auto& l : labels) EXPECT_STREQ(OrderStatusLabel(l.first), l.second);
 }
 
-TEST_F(RenderOrders, TableAt96Dpi) {
-    if (testing_support::ExpectedDpi() != 96) GTEST_SKIP() << "positions in 96-DPI pixels";
-    ExpectTable(kTable96);
-}
-
-TEST_F(RenderOrders, TableAtScaledPositions) { ExpectTable(ScaledTable()); }
+// At the layout's positions, whose 96-DPI numbers the layout table pins.
+TEST_F(RenderOrders, TableAtTheLayoutsPositions) { ExpectTable(ScaledTable()); }
 
 TEST_F(RenderOrders, MembersPendingOrderHasAGreyButton) {
     AddOrder(OrderStatus::Pending);
@@ -309,12 +295,7 @@ TEST_F(RenderOrders, LastOfThirteenOrdersShowsOneRowAndThePager) {
     EXPECT_FALSE(Empty(Span(t.info, kPager, 30))) << "page info";
 }
 
-TEST_F(RenderOrderDetail, NormalOrderAt96Dpi) {
-    if (testing_support::ExpectedDpi() != 96) GTEST_SKIP() << "positions in 96-DPI pixels";
-    ExpectDialog(kDialog96);
-}
-
-TEST_F(RenderOrderDetail, NormalOrderAtScaledPositions) { ExpectDialog(ScaledDialog()); }
+TEST_F(RenderOrderDetail, NormalOrderAtTheLayoutsPositions) { ExpectDialog(ScaledDialog()); }
 
 TEST_F(RenderOrderDetail, VipModeShowsOnlyTheProductAndTheLink) {
     const Dialog d = ScaledDialog();

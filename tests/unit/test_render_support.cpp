@@ -113,14 +113,8 @@ protected:
     HBITMAP builtIn = nullptr;
 };
 
-TEST_F(RenderSupport, PageAndImagesAt96Dpi) {
-    if (testing_support::ExpectedDpi() != 96) GTEST_SKIP() << "positions in 96-DPI pixels";
-    ExpectImage({{224, 236}, {488, 225, 712, 461}, {483, 220, 717, 466}});
-    ExpectPage({{300, 135, 900, 585}, 515, 540});
-    ExpectImage({{600, 300}, {475, 225, 725, 475}, {470, 220, 730, 480}});
-}
-
-TEST_F(RenderSupport, PageAndImagesAtScaledPositions) {
+// At the layout's positions, whose 96-DPI numbers the layout table pins.
+TEST_F(RenderSupport, PageAndImagesAtTheLayoutsPositions) {
     ExpectImage(ScaledImage({224, 236}));
     ExpectPage(ScaledPage());
     ExpectImage(ScaledImage({600, 300}));
