@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   make cmake g++-mingw-w64-x86-64 googletest
   wine wine64 xvfb xdotool imagemagick xclip fonts-wqy-microhei
-  python3 python3-pil python3-qrcode openssl
+  python3 python3-pil python3-qrcode python3-xlib openssl
   clang libclang-rt-14-dev
   x11-utils
 )

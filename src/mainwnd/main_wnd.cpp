@@ -55,6 +55,7 @@ CMainWnd::~CMainWnd() {
         slot->Retire();
     }
     if (m_results) m_results->Close();
+    TakeFirstPictures(true);
     m_latePictures.Deliver(true);
 
     for (HBITMAP* bmp : {&m_hbmpBackground, &m_hbmpLogo, &m_hbmpPayIcon, &m_hbmpSupport}) {
@@ -86,10 +87,12 @@ int CMainWnd::ScaleX(int n) const { return static_cast<int>(static_cast<float>(n
 int CMainWnd::ScaleY(int n) const { return static_cast<int>(static_cast<float>(n) * m_fScaleY); }
 
 void CMainWnd::InitWindow() {
-    CreateAndLayoutWindow();
+    CreateAndLayoutWindow(false);
     if (!m_hWnd) return;
-    // The window shows at once what it has (background, title bar, the home
-    // panel with the selector as it stands), then again with the versions.
+    // The window shows at once what it has (the background's gradient until
+    // its picture is decoded, the title bar, the home panel with the selector
+    // as it stands); the pictures follow while the login runs, and the
+    // versions after it.
     UpdateWindow(m_hWnd);
     // The window answers throughout these exchanges; when the user ends the
     // program meanwhile, the rest of the start-up is skipped.
@@ -110,7 +113,7 @@ void CMainWnd::InitWindow() {
     OutputDebugStringW(line);
 }
 
-void CMainWnd::CreateAndLayoutWindow() {
+void CMainWnd::CreateAndLayoutWindow(bool waitForPictures) {
     {
         WindowDC screen(nullptr);
         m_fScaleX = static_cast<float>(GetDeviceCaps(screen.get(), LOGPIXELSX)) / 96.0f;
@@ -121,9 +124,8 @@ void CMainWnd::CreateAndLayoutWindow() {
     // threads of their own while the window is made. The payment icon and the
     // contact image, which only the purchase and support pages show, follow
     // once the window is up (StartLatePictures).
-    PictureDecoder firstPictures[2];
-    firstPictures[0].Start({{&m_hbmpBackground, IDR_PNG_BACKGROUND, L"bg.png"}});
-    firstPictures[1].Start({{&m_hbmpLogo, IDR_PNG_LOGO, L"logo.png"}});
+    m_firstPictures[0].Start({{&m_hbmpBackground, IDR_PNG_BACKGROUND, L"bg.png"}});
+    m_firstPictures[1].Start({{&m_hbmpLogo, IDR_PNG_LOGO, L"logo.png"}});
 
     if (!Create(nullptr, kWindowTitle, WS_POPUP | WS_VISIBLE, 0, 0, 0, ScaleX(1200), ScaleY(720))) {
         // Without a window there is nothing to show: the entry point ends the
@@ -151,8 +153,21 @@ void CMainWnd::CreateAndLayoutWindow() {
 
     CenterWindow();
 
-    for (PictureDecoder& pictures : firstPictures) pictures.Deliver(true);
+    if (waitForPictures) {
+        TakeFirstPictures(true);
+    } else {
+        for (PictureDecoder& pictures : m_firstPictures) pictures.NotifyWhenDecoded(m_hWnd, WM_PICTURES_READY);
+    }
     UpdateLayout();
+}
+
+bool CMainWnd::TakeFirstPictures(bool wait) {
+    bool arrived = false;
+    for (PictureDecoder& pictures : m_firstPictures) {
+        const bool pending = pictures.Pending();
+        if (pictures.Deliver(wait) && pending) arrived = true;
+    }
+    return arrived;
 }
 
 void CMainWnd::UpdateLayout() {

@@ -52,6 +52,8 @@ constexpr UINT WM_PAYMENT_UPDATE = WM_USER + 101;
 constexpr UINT WM_ORDERS_LOADED = WM_USER + 102;
 constexpr UINT WM_SUPPORT_LOADED = WM_USER + 103;
 constexpr UINT WM_PAY_QR_READY = WM_USER + 104;
+// The start-up pictures are decoded and can be taken without waiting.
+constexpr UINT WM_PICTURES_READY = WM_USER + 105;
 
 constexpr UINT_PTR TIMER_COUNTDOWN = 2;
 constexpr UINT_PTR TIMER_SPINNER = 5;
@@ -92,7 +94,13 @@ public:
     void InitWindow();
     // Steps of InitWindow that need no backend: DPI factors, window, icons,
     // centring, images and layout.
-    void CreateAndLayoutWindow();
+    // The start-up pictures (background, logo) are decoded meanwhile; with
+    // waitForPictures false the window does not wait for them: its first
+    // frame shows what it has, and the pictures follow (WM_PICTURES_READY).
+    void CreateAndLayoutWindow(bool waitForPictures = true);
+    // Puts the start-up pictures that are decoded into their fields; true
+    // when one arrived.
+    bool TakeFirstPictures(bool wait);
     void UpdateLayout();
     int ScaleX(int n) const;
     int ScaleY(int n) const;
@@ -276,7 +284,8 @@ public:
     HBITMAP m_hbmpPayIcon = nullptr;
     HICON m_hIcon = nullptr;
     HBITMAP m_hbmpSupport = nullptr;
-    PictureDecoder m_latePictures;  // m_hbmpPayIcon and m_hbmpSupport, until taken
+    PictureDecoder m_firstPictures[2];  // m_hbmpBackground and m_hbmpLogo, until taken
+    PictureDecoder m_latePictures;      // m_hbmpPayIcon and m_hbmpSupport, until taken
 
     // Page and layout
     Page m_nPage = Page::PAGE_HOME;

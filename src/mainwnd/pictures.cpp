@@ -91,6 +91,21 @@ void PictureDecoder::Start(std::vector<PictureSlot> slots) {
     }
 }
 
+void PictureDecoder::Job::PostIfDecoded() {
+    if (!decoded.load()) return;
+    if (HWND wnd = notify.exchange(nullptr)) PostMessageW(wnd, message, 0, 0);
+}
+
+void PictureDecoder::NotifyWhenDecoded(HWND wnd, UINT message) {
+    if (!m_job) {
+        PostMessageW(wnd, message, 0, 0);
+        return;
+    }
+    m_job->message = message;
+    m_job->notify.store(wnd);
+    m_job->PostIfDecoded();
+}
+
 bool PictureDecoder::Deliver(bool wait) {
     if (!m_job) return true;
     if (m_thread) {
@@ -108,5 +123,7 @@ DWORD WINAPI PictureDecoder::Run(LPVOID param) {
     // The window's GDI+ serves: the window takes the pictures, waiting for
     // this thread if need be, before it shuts GDI+ down.
     for (size_t i = 0; i < job->slots.size(); ++i) job->bitmaps[i] = DecodePicture(job->slots[i]);
+    job->decoded.store(true);
+    job->PostIfDecoded();
     return 0;
 }

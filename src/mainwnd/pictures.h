@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +42,11 @@ public:
     // Starts decoding; without a thread the slots are decoded at once.
     void Start(std::vector<PictureSlot> slots);
     bool Started() const { return m_started; }
+    // Started and not yet delivered.
+    bool Pending() const { return m_job != nullptr; }
+    // Once the pictures are decoded (at once if they are already), posts
+    // message to wnd, so the window can take them without waiting.
+    void NotifyWhenDecoded(HWND wnd, UINT message);
     // Puts finished pictures into their fields: waiting for the thread, or
     // only if it has already ended. True when nothing is left pending.
     bool Deliver(bool wait);
@@ -49,6 +55,12 @@ private:
     struct Job {
         std::vector<PictureSlot> slots;
         std::vector<HBITMAP> bitmaps;
+        std::atomic<bool> decoded{false};
+        // Whoever of the thread and NotifyWhenDecoded sees both the target
+        // and the end of decoding takes the target and posts.
+        std::atomic<HWND> notify{nullptr};
+        UINT message = 0;
+        void PostIfDecoded();
     };
     static DWORD WINAPI Run(LPVOID job);
 

@@ -67,6 +67,9 @@ LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
                 ReleaseCapture();
             }
             return 0;
+        case WM_PICTURES_READY:
+            if (TakeFirstPictures(false)) Repaint();
+            return 0;
         case WM_PAYMENT_UPDATE:
         case WM_ORDERS_LOADED:
         case WM_SUPPORT_LOADED:

@@ -1,6 +1,7 @@
 // CMainWnd's construction state, window set-up, images and teardown.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "support/test_support.h"
@@ -158,6 +159,35 @@ TEST(MainWndImages, EmbeddedPngsDecodeWithTheirPixelSizes) {
         EXPECT_EQ(bm.bmWidth, img.width);
     }
     DestroyMainWnd(wnd);
+}
+
+// The program's own start-up does not wait for the background and the logo:
+// its first frame paints without them and they arrive by message, the same
+// bitmaps the waiting set-up gives.
+TEST(MainWndImages, StartUpPicturesArriveByMessageWithoutAWait) {
+    CMainWnd* waited = NewMainWnd();
+    waited->CreateAndLayoutWindow();
+    CMainWnd* wnd = NewMainWnd();
+    wnd->CreateAndLayoutWindow(false);
+    ASSERT_NE(wnd->m_hWnd, nullptr);
+    UpdateWindow(wnd->m_hWnd);  // a first frame with whatever is there
+    const ULONGLONG end = GetTickCount64() + 10000;
+    while ((!wnd->m_hbmpBackground || !wnd->m_hbmpLogo) && GetTickCount64() < end) {
+        testing_support::PumpMessages();
+        Sleep(5);
+    }
+    for (HBITMAP CMainWnd::*field : {&CMainWnd::m_hbmpBackground, &CMainWnd::m_hbmpLogo}) {
+        ASSERT_NE(wnd->*field, nullptr) << "no WM_PICTURES_READY brought the picture";
+        BITMAP a = {};
+        BITMAP b = {};
+        ASSERT_TRUE(GetObjectW(wnd->*field, sizeof(a), &a) && GetObjectW(waited->*field, sizeof(b), &b));
+        ASSERT_EQ(a.bmWidth, b.bmWidth);
+        ASSERT_EQ(a.bmHeight, b.bmHeight);
+        const size_t bytes = static_cast<size_t>(a.bmWidthBytes) * a.bmHeight;
+        EXPECT_EQ(memcmp(a.bmBits, b.bmBits, bytes), 0) << "the same pixels as the waiting set-up";
+    }
+    DestroyMainWnd(wnd);
+    DestroyMainWnd(waited);
 }
 
 TEST(MainWndImages, MissingResourceOrFileGivesNull) {
