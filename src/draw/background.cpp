@@ -104,7 +104,7 @@ void CMainWnd::DrawHomeLayer(HDC dc) {
     // overlap, so the copy has exactly the pixels that drawing in paint order
     // would give.
     const SIZE size = ClientSize(m_hWnd);
-    PaintThroughCache(dc, m_homeLayerCache, size, CacheKey(size, {m_hbmpBackground, m_hbmpLogo}), [this](HDC layer) {
+    PaintThroughCache(dc, m_homeLayerCache, size, CacheKey(size, {BackgroundSource(), m_hbmpLogo}), [this](HDC layer) {
         DrawBackground(layer);
         DrawTitleBar(layer);
         DrawHomePage(layer);
@@ -119,9 +119,17 @@ void CMainWnd::DrawBackground(HDC dc) {
 
     // Stretching the large image costs far more than a copy, so the picture is
     // made once per client size and source.
-    PaintThroughCache(dc, m_backgroundCache, size, CacheKey(size, {m_hbmpBackground}), [&](HDC layer) {
+    PaintThroughCache(dc, m_backgroundCache, size, CacheKey(size, {BackgroundSource()}), [&](HDC layer) {
         if (m_hbmpBackground) {
             BlitBitmap(layer, m_hbmpBackground, 0, 0, w, h);
+            return;
+        }
+        if (BackgroundDecoding()) {
+            // A start-up frame for the moment the picture is on its way: a
+            // plain fill costs a fraction of the gradient.
+            const RECT all = {0, 0, w, h};
+            GdiObject<HBRUSH> fill(CreateSolidBrush(palette::kBackgroundTop.Ref()));
+            FillRect(layer, &all, fill.get());
             return;
         }
         Gdiplus::Graphics g(layer);
@@ -130,6 +138,15 @@ void CMainWnd::DrawBackground(HDC dc) {
         brush.SetWrapMode(Gdiplus::WrapModeTile);
         g.FillRectangle(&brush, 0, 0, w, h);
     });
+}
+
+bool CMainWnd::BackgroundDecoding() const { return !m_hbmpBackground && m_firstPictures[0].Pending(); }
+
+const void* CMainWnd::BackgroundSource() const {
+    // Stands for "still decoding" in the cache keys, so the layers drawn then
+    // are not taken for those of a picture that failed.
+    static const char decoding = 0;
+    return BackgroundDecoding() ? static_cast<const void*>(&decoding) : m_hbmpBackground;
 }
 
 void AppendKeyText(std::wstring& key, const std::wstring& text) {
@@ -155,7 +172,7 @@ std::wstring CMainWnd::KeptFrameKey() const {
     if (m_bShowCouponPopup || m_bShowUserMenu) return std::wstring();
     RECT client = {};
     GetClientRect(m_hWnd, &client);
-    const std::wstring frame = CacheKey({client.right, client.bottom}, {m_hbmpBackground, m_hbmpLogo});
+    const std::wstring frame = CacheKey({client.right, client.bottom}, {BackgroundSource(), m_hbmpLogo});
     if (m_nPage == Page::PAGE_SUPPORT && !m_bShowOrderDetail) {
         return L"support|" + frame + L"|" + std::to_wstring(reinterpret_cast<uintptr_t>(m_hbmpSupport));
     }

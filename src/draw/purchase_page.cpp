@@ -44,7 +44,7 @@ std::wstring CountdownText(int seconds) {
 std::wstring CMainWnd::PurchaseLayerKey() const {
     RECT client = {};
     GetClientRect(m_hWnd, &client);
-    std::wstring key = CacheKey({client.right, client.bottom}, {m_hbmpBackground, m_hbmpLogo, m_hbmpPayIcon});
+    std::wstring key = CacheKey({client.right, client.bottom}, {BackgroundSource(), m_hbmpLogo, m_hbmpPayIcon});
     wchar_t prices[80];
     std::swprintf(prices, 80, L"|%.17g|%.17g|", m_bCouponAccepted ? m_dCouponPrice : m_offer.current_price,
                   m_offer.original_price);

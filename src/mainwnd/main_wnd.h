@@ -221,6 +221,8 @@ public:
     // Paints the whole client area into dc in the window's paint order.
     void PaintClient(HDC dc);
     void DrawBackground(HDC dc);
+    bool BackgroundDecoding() const;
+    const void* BackgroundSource() const;
     HFONT CreateUIFont(int size, int weight, BOOL italic = FALSE);
     void DrawVersionCombo(HDC dc, Gdiplus::Graphics& g);
     void DrawVersionDropList(HDC dc, Gdiplus::Graphics& g);
