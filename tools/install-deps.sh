@@ -3,7 +3,7 @@
 # tests need; quick when they are already there. Needs root (or sudo).
 set -euo pipefail
 packages=(
-  make cmake g++-mingw-w64-x86-64 googletest
+  make cmake g++-mingw-w64-x86-64 googletest libgtest-dev
   wine wine64 xvfb xdotool imagemagick xclip fonts-wqy-microhei
   python3 python3-pil python3-qrcode python3-xlib openssl
   clang libclang-rt-14-dev

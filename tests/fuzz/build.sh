@@ -17,7 +17,7 @@ mkdir -p "$out/obj"
 flags=(-std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I "$root/src")
 sources=(util/json.cpp util/encode.cpp store/reply.cpp store/pay_rules.cpp store/orders_reply.cpp
          store/catalogue_rules.cpp config/login_reply.cpp store/support_address.cpp config/config_text.cpp
-         store/image_header.cpp
+         store/image_header.cpp store/proxy_rules.cpp
          layout/geometry.cpp layout/window_layout.cpp layout/purchase_layout.cpp layout/orders_layout.cpp
          layout/support_layout.cpp layout/card_layout.cpp)
 objects=()
