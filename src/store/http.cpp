@@ -1,11 +1,13 @@
 // The backend exchange: URL splitting into fixed-size parts, one WinHTTP
-// root, connection and request per call, the deadline and the bounded body
-// read loop.
+// root (on the proxy route for the host), connection and request per call,
+// the deadline and the bounded body read loop.
 #include "store/http.h"
 
 #include <algorithm>
 #include <atomic>
 #include <vector>
+
+#include "store/system_proxy.h"
 
 const wchar_t kUserAgent[] = L"OrvaneDownloader/1.0";
 
@@ -99,10 +101,6 @@ std::wstring BuildApiUrl(const std::wstring& apiBase, const std::wstring& pathAn
 
 bool OpenHttpExchange(const std::wstring& url, const wchar_t* verb, TargetLimit limit, HttpExchange& ex) {
     ex.Close();
-    ex.session.reset(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                 WINHTTP_NO_PROXY_BYPASS, 0));
-    if (!ex.session) return false;
-
     const TargetBuffers sizes = BuffersFor(limit);
     wchar_t host[kHostChars] = {};
     std::vector<wchar_t> path(sizes.pathChars);
@@ -115,24 +113,21 @@ bool OpenHttpExchange(const std::wstring& url, const wchar_t* verb, TargetLimit 
     parts.dwUrlPathLength = sizes.pathChars;
     parts.lpszExtraInfo = query.data();
     parts.dwExtraInfoLength = sizes.queryChars;
-    if (url.empty() || !WinHttpCrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) {
-        ex.Close();
-        return false;
-    }
-    if (sizes.combinedChars && parts.dwUrlPathLength + parts.dwExtraInfoLength >= sizes.combinedChars) {
-        ex.Close();
-        return false;
-    }
+    if (url.empty() || !WinHttpCrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return false;
+    if (sizes.combinedChars && parts.dwUrlPathLength + parts.dwExtraInfoLength >= sizes.combinedChars) return false;
     const std::wstring target = std::wstring(path.data(), parts.dwUrlPathLength) +
                                 std::wstring(query.data(), parts.dwExtraInfoLength);
 
     const INTERNET_PORT port = parts.nPort ? parts.nPort : 80;
+    const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+    ex.session.reset(OpenSessionFor(host, secure, port));
+    if (!ex.session) return false;
     ex.connection.reset(WinHttpConnect(ex.session.get(), host, port, 0));
     if (!ex.connection) {
         ex.Close();
         return false;
     }
-    const DWORD flags = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
+    const DWORD flags = secure ? WINHTTP_FLAG_SECURE : 0;
     ex.request.reset(WinHttpOpenRequest(ex.connection.get(), verb, target.c_str(), nullptr, WINHTTP_NO_REFERER,
                                         WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
     if (!ex.request) {

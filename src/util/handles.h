@@ -141,6 +141,19 @@ private:
     T* m_p = nullptr;
 };
 
+// Holds a slim reader/writer lock exclusively for one scope. Such a lock
+// needs no clean-up, so a global one outlives every thread that may use it.
+class ExclusiveLock {
+public:
+    explicit ExclusiveLock(SRWLOCK& lock) : m_lock(lock) { AcquireSRWLockExclusive(&m_lock); }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+    ~ExclusiveLock() { ReleaseSRWLockExclusive(&m_lock); }
+
+private:
+    SRWLOCK& m_lock;
+};
+
 // A critical section that owns its initialisation; lock() and unlock() make
 // it usable with the standard lock guards.
 class CriticalSection {

@@ -25,17 +25,6 @@ std::wstring ExecutablePath() {
 // Lines written from several threads must not interleave in the file.
 SRWLOCK g_logLock = SRWLOCK_INIT;
 
-class ExclusiveLock {
-public:
-    explicit ExclusiveLock(SRWLOCK& lock) : m_lock(lock) { AcquireSRWLockExclusive(&m_lock); }
-    ExclusiveLock(const ExclusiveLock&) = delete;
-    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
-    ~ExclusiveLock() { ReleaseSRWLockExclusive(&m_lock); }
-
-private:
-    SRWLOCK& m_lock;
-};
-
 }  // namespace
 
 std::wstring GetDataFolder() {

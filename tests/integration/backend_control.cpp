@@ -17,11 +17,6 @@ namespace backend {
 
 namespace {
 
-std::wstring Env(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? Utf8ToWide(value) : std::wstring();
-}
-
 // Host and port of the backend, from the API base address.
 bool HostPort(std::wstring& host, INTERNET_PORT& port) {
     const std::wstring api = ApiBase();
@@ -89,7 +84,12 @@ std::string Escape(const std::string& text) {
 
 }  // namespace
 
-std::wstring ApiBase() { return Env("ORVANE_TEST_API"); }
+std::wstring TestEnv(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? Utf8ToWide(value) : std::wstring();
+}
+
+std::wstring ApiBase() { return TestEnv("ORVANE_TEST_API"); }
 
 bool Reset() {
     std::string reply;

@@ -9,6 +9,9 @@
 
 namespace backend {
 
+// An environment variable set by run.sh; empty when unset.
+std::wstring TestEnv(const char* name);
+
 // ORVANE_TEST_API, e.g. "http://127.0.0.1:PORT/api/v1"; empty when unset.
 std::wstring ApiBase();
 
