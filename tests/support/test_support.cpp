@@ -7,6 +7,8 @@
 #include <cstring>
 #include <new>
 
+#include "util/handles.h"
+
 namespace testing_support {
 
 WorkerTicket StartQuietWorker(WorkerSlot& slot) {
@@ -36,6 +38,28 @@ void PumpMessages() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+}
+
+std::wstring ProgramBeside(const wchar_t* fileName) {
+    wchar_t exe[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    const std::wstring self(exe);
+    return self.substr(0, self.find_last_of(L'\\') + 1) + fileName;
+}
+
+bool RunProgram(const std::wstring& path, const std::wstring& arguments, DWORD timeoutMs, DWORD& exitCode) {
+    std::wstring command = L"\"" + path + L"\" " + arguments;
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(path.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    const UniqueHandle process(pi.hProcess);
+    const UniqueHandle thread(pi.hThread);
+    if (WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process.get(), 1);
+        return false;
+    }
+    return GetExitCodeProcess(process.get(), &exitCode) != FALSE;
 }
 
 namespace {

@@ -50,6 +50,13 @@ int ExpectedDpi();
 int ScreenDpiX();
 int ScreenDpiY();
 
+// The full path of a program in this test program's folder.
+std::wstring ProgramBeside(const wchar_t* fileName);
+
+// Runs path with the arguments and waits up to timeoutMs for it to end.
+// False when it cannot start or does not end in time (it is then ended).
+bool RunProgram(const std::wstring& path, const std::wstring& arguments, DWORD timeoutMs, DWORD& exitCode);
+
 // Puts text on the clipboard from the test itself, as a marker.
 void SetClipboardText(const std::wstring& text);
 

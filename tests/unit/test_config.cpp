@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "config/config.h"
+#include "support/test_support.h"
 #include "temp_folder.h"
 #include "util/text.h"
 
@@ -181,10 +182,7 @@ public:
         const std::wstring releaseName = L"orvane_holder_release_" + tag;
         m_ready = CreateEventW(nullptr, TRUE, FALSE, readyName.c_str());
         m_release = CreateEventW(nullptr, TRUE, FALSE, releaseName.c_str());
-        wchar_t exe[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, exe, MAX_PATH);
-        std::wstring holder(exe);
-        holder = holder.substr(0, holder.find_last_of(L'\\') + 1) + L"file_holder.exe";
+        const std::wstring holder = testing_support::ProgramBeside(L"file_holder.exe");
         std::wstring command = L"\"" + holder + L"\" \"" + path + L"\" " + share + L" " + readyName + L" " + releaseName;
         STARTUPINFOW si = {};
         si.cb = sizeof(si);
