@@ -18,12 +18,15 @@ API (all coordinates in screen pixels unless a name says "client"):
         s.client_pixel(img, cx, cy)      # pixel at a client coordinate of the window
         s.clipboard()                    # text on the CLIPBOARD selection ("" if none)
         s.wait_exit(proc, timeout)       # exit code
-    Backend(test_mode=False).start() -> .api ("http://127.0.0.1:PORT/api/v1"); .stop()
+    Backend(test_mode=False, extra_args=(), ca_file=None).start() -> .api ("http://127.0.0.1:PORT/api/v1",
+        "https://..." when extra_args give --tls-cert; ca_file is then the CA to check it with); .stop()
         .get(path) / .post(path, body) -> (status, bytes); .json(path) -> the reply's data
         .pay(order_no, accept=True)      # the payer's page: GET it, POST its form
         .requests() (test mode)          # what the backend received
     Session(..., backend=api) writes config.json with "api_base" into the
     prefix's data folder before the program starts.
+    s.run_windows(program, *args)        # another Windows program in the prefix; its exit code
+    windows_path(path)                   # a Linux path as the prefix's programs see it
 
 Each program runs with WINEDEBUG=PROGRAM_WINEDEBUG, its output going to
 build/e2e-artifacts/<session name>/. A session that ends in an exception keeps
@@ -31,7 +34,7 @@ that folder and adds what explains the failure (failure_evidence.py); one that
 ends well removes it.
 
 Environment (set by CTest): ORVANE_WINE_ROOT, ORVANE_EXE, ORVANE_PROBE,
-ORVANE_SOURCE_DIR, ORVANE_BUILD_DIR.
+ORVANE_SOURCE_DIR, ORVANE_BUILD_DIR, ORVANE_TRUST_CA.
 """
 
 import json
@@ -41,6 +44,7 @@ import urllib.error
 import urllib.parse
 import urllib.request
 import shutil
+import ssl
 import subprocess
 import tempfile
 import time
@@ -53,6 +57,7 @@ SOURCE_DIR = os.environ.get("ORVANE_SOURCE_DIR") or os.path.abspath(os.path.join
 WINE_ROOT = os.environ.get("ORVANE_WINE_ROOT", os.path.join(SOURCE_DIR, "build", "wine"))
 EXE = os.environ.get("ORVANE_EXE", os.path.join(SOURCE_DIR, "build", "OrvaneDownloader.exe"))
 PROBE = os.environ.get("ORVANE_PROBE", os.path.join(SOURCE_DIR, "build", "tests", "win_probe.exe"))
+TRUST_CA = os.environ.get("ORVANE_TRUST_CA", os.path.join(SOURCE_DIR, "build", "tests", "trust_ca.exe"))
 WINDOW_TITLE = "Orvane Downloader"
 # Wine's errors and first-chance exceptions (with the program's
 # OutputDebugString lines), each stamped with the time, process and thread.
@@ -75,9 +80,10 @@ class Backend:
     """The project's backend on a free loopback port, in a temporary database,
     with simulated payments so that pay() can settle an order as a phone would."""
 
-    def __init__(self, test_mode=False, extra_args=()):
+    def __init__(self, test_mode=False, extra_args=(), ca_file=None):
         self.test_mode = test_mode
         self.extra_args = list(extra_args)
+        self.ca_file = ca_file
         self.proc = None
         self.api = None
         self.tmp = tempfile.mkdtemp(prefix="orvane-backend-")
@@ -92,7 +98,7 @@ class Backend:
         deadline = time.time() + 20
         while time.time() < deadline:
             line = self.proc.stdout.readline()
-            m = re.search(r"listening on (http://\S+)", line or "")
+            m = re.search(r"listening on (https?://\S+)", line or "")
             if m:
                 self.api = m.group(1)
                 return self
@@ -104,7 +110,10 @@ class Backend:
     def _open(self, path, body=None, headers=None):
         origin = self.api[:-len("/api/v1")]
         req = urllib.request.Request(origin + path, data=body, headers=headers or {})
-        opener = urllib.request.build_opener(urllib.request.ProxyHandler({}), _NoRedirect())
+        handlers = [urllib.request.ProxyHandler({}), _NoRedirect()]
+        if origin.startswith("https:"):
+            handlers.append(urllib.request.HTTPSHandler(context=ssl.create_default_context(cafile=self.ca_file)))
+        opener = urllib.request.build_opener(*handlers)
         try:
             with opener.open(req, timeout=10) as r:
                 return r.status, r.read()
@@ -146,6 +155,8 @@ class Backend:
                 self.proc.wait(5)
             except subprocess.TimeoutExpired:
                 self.proc.kill()
+        if self.proc:
+            self.proc.stdout.close()
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     def __enter__(self):
@@ -264,6 +275,11 @@ class Session:
         self.procs.append(proc)
         self.started.append((proc, args, time.time()))
         return proc
+
+    def run_windows(self, program, *args, timeout=60):
+        """Runs another Windows program in the session's prefix; its exit code."""
+        return subprocess.run(["wine", program] + [str(a) for a in args], env=self.env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=timeout).returncode
 
     def wait_exit(self, proc, timeout=20):
         return proc.wait(timeout)
@@ -406,6 +422,11 @@ def wait_until(predicate, timeout=10, interval=0.2):
             return value
         time.sleep(interval)
     return predicate()
+
+
+def windows_path(path):
+    """A Linux path as the prefix's programs see it (Wine's drive Z: is the root)."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 def artifacts_dir():

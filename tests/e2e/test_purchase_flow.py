@@ -48,6 +48,12 @@ def dark_share(img, box):
 
 
 class PurchaseFlow(unittest.TestCase):
+    def backend(self):
+        return Backend(test_mode=True)
+
+    def session(self, name, backend):
+        return Session(name, backend=backend.api)
+
     def start(self, s):
         proc = s.start()
         s.wait_window()
@@ -73,7 +79,7 @@ class PurchaseFlow(unittest.TestCase):
         return wait_until(lambda: backend.latest_order(s.machine_code()), timeout=10)
 
     def test_purchase_paid_on_the_phone_ends_with_the_link_copied(self):
-        with Backend(test_mode=True) as backend, Session("purchase", backend=backend.api) as s:
+        with self.backend() as backend, self.session("purchase", backend) as s:
             proc = self.start(s)
             s.click_client(*INSTALL)
             img = self.wait_shot(s, lambda i: dark_share(i, QR_SQUARE) > 0.25)
