@@ -3,7 +3,7 @@
 # ship: the C and C++ runtimes must be linked in statically.
 set -euo pipefail
 exe=$1
-allowed='^(kernel32|user32|gdi32|gdiplus|msimg32|winhttp|ole32|oleaut32|shell32|advapi32|comctl32|shlwapi|msvcrt|ucrtbase|api-ms-win-[a-z0-9-]+|psapi|version|uxtheme)\.dll$'
+allowed='^(kernel32|user32|gdi32|gdiplus|msimg32|winhttp|ole32|oleaut32|shell32|advapi32|comctl32|shlwapi|msvcrt|ucrtbase|api-ms-win-[a-z0-9-]+|psapi|version|uxtheme|dbghelp)\.dll$'
 dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}' | sort -u)
 echo "imports: $(echo $dlls)"
 bad=0

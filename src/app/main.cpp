@@ -1,15 +1,17 @@
-// Program entry: DPI awareness, the single-instance mutex, the main window
-// object and the message loop.
+// Program entry: the crash handler, DPI awareness, the single-instance mutex,
+// the main window object and the message loop.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstring>
 #include <new>
 
+#include "app/crash_dump.h"
 #include "app/single_instance.h"
 #include "mainwnd/main_wnd.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    InstallCrashHandler();
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
 
     HANDLE mutex = CreateMutexW(nullptr, TRUE, kSingleInstanceMutexName);

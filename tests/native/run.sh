@@ -10,7 +10,7 @@ mkdir -p "$out"
 cxx=(clang++)
 if command -v ccache >/dev/null; then cxx=(ccache clang++); fi
 flags=(-std=c++17 -g -O1 -Wall -Wextra -fsanitize=address,undefined -fno-sanitize-recover=undefined -I "$root/src")
-sources=(store/proxy_rules.cpp)
+sources=(store/proxy_rules.cpp app/crash_files.cpp)
 objects=()
 for src in "${sources[@]}" ; do
   obj="$out/$(basename "$src" .cpp).o"
