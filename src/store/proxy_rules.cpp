@@ -219,7 +219,7 @@ ProxyRoute ChooseProxyRoute(const ProxySettings& settings, const std::wstring& h
     ProxyRoute route;
     if (IsLoopbackHost(host)) return route;
     if (!settings.autoConfigUrl.empty() || settings.proxyList.empty()) {
-        route.kind = ProxyRouteKind::Automatic;
+        route.kind = settings.autoConfigUrl.empty() ? ProxyRouteKind::Automatic : ProxyRouteKind::Script;
         return route;
     }
     if (BypassListMatches(settings.bypassList, host, https, port)) return route;

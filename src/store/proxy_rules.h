@@ -11,12 +11,14 @@ struct ProxySettings {
     std::wstring autoConfigUrl;  // a proxy auto-config script, empty when none
     std::wstring proxyList;      // the manual proxy, empty when it is off
     std::wstring bypassList;     // hosts the manual proxy is not used for
+    bool autoDetect = false;     // "Automatically detect settings"
 };
 
 enum class ProxyRouteKind {
     Direct,     // straight to the server
     Named,      // through the proxy named in the route
-    Automatic,  // the system decides: auto-detection, script or its own settings
+    Script,     // as the proxy script answers for the URL
+    Automatic,  // the system decides: auto-detection or its own settings
 };
 
 struct ProxyRoute {
@@ -37,8 +39,8 @@ std::wstring ProxyForScheme(const std::wstring& proxyList, bool https);
 // "http://" or "https://" before it and ":port" after it. Case-insensitive.
 bool BypassListMatches(const std::wstring& bypassList, const std::wstring& host, bool https, unsigned port);
 
-// Loopback hosts go direct whatever the settings say. A proxy script leaves
-// the choice to the system; otherwise a manual proxy is used unless the
-// bypass list names the host or no entry serves the scheme (then direct);
-// without either the system decides.
+// Loopback hosts go direct whatever the settings say. Otherwise a proxy
+// script decides; without one a manual proxy is used unless the bypass list
+// names the host or no entry serves the scheme (then direct); without either
+// the system decides.
 ProxyRoute ChooseProxyRoute(const ProxySettings& settings, const std::wstring& host, bool https, unsigned port);

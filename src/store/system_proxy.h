@@ -6,9 +6,9 @@
 
 #include <string>
 
-// A session for one exchange to host: direct, through the user's manual
-// proxy, or left to the system's own proxy resolution. Null when WinHTTP
-// cannot open one.
+// A session for one exchange to host: direct, through the proxy the user's
+// script or manual settings name, or left to the system's own proxy
+// resolution. Null when WinHTTP cannot open one.
 HINTERNET OpenSessionFor(const std::wstring& host, bool https, INTERNET_PORT port);
 
 // Makes the next exchange read the user's settings afresh; tests that change

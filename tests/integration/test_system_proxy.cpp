@@ -23,15 +23,17 @@ using Clock = std::chrono::steady_clock;
 constexpr wchar_t kInternetSettings[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr POINT kInstallBtn = {600, 460};
 
-// Writes ProxyEnable, ProxyServer and ProxyOverride for the current user and
-// makes the next exchange read them.
-void UseInternetSettings(DWORD enable, const std::wstring& server, const std::wstring& bypass) {
+// Writes ProxyEnable, ProxyServer, ProxyOverride and AutoConfigURL for the
+// current user and makes the next exchange read them.
+void UseInternetSettings(DWORD enable, const std::wstring& server, const std::wstring& bypass,
+                         const std::wstring& script = L"") {
     UniqueHKey key;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kInternetSettings, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(),
                               nullptr),
               ERROR_SUCCESS);
     RegSetValueExW(key.get(), L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable), sizeof(enable));
-    for (const auto& value : {std::make_pair(L"ProxyServer", &server), std::make_pair(L"ProxyOverride", &bypass)}) {
+    for (const auto& value : {std::make_pair(L"ProxyServer", &server), std::make_pair(L"ProxyOverride", &bypass),
+                              std::make_pair(L"AutoConfigURL", &script)}) {
         RegSetValueExW(key.get(), value.first, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.second->c_str()),
                        static_cast<DWORD>((value.second->size() + 1) * sizeof(wchar_t)));
     }
@@ -50,6 +52,11 @@ std::vector<std::string> ProxyLog() {
         lines.push_back(bytes.substr(start, end - start));
     }
     return lines;
+}
+
+size_t CountLines(const std::vector<std::string>& lines, size_t from, const std::string& start) {
+    return static_cast<size_t>(std::count_if(lines.begin() + static_cast<long>(from), lines.end(),
+                                             [&](const std::string& l) { return l.rfind(start, 0) == 0; }));
 }
 
 // The test backend's base address with its host replaced.
@@ -134,4 +141,33 @@ TEST_F(SystemProxy, ADeadProxyFailsTheLoginLikeADeadBackend) {
     EXPECT_LT(ms, 20000) << "no hang";
     EXPECT_EQ(backend::ReadClientLog().find("AutoLogin status=", logBefore), std::string::npos);
     EXPECT_EQ(backend::CountRequests("/api/v1/login"), 0);
+}
+
+TEST_F(SystemProxy, AProxyScriptChoosesAndOneThatFailsLeavesTheOtherSettings) {
+    const std::wstring liveScript = L"http://" + ProxyAddress() + L"/proxy.pac";
+    const std::wstring deadScript = L"http://127.0.0.1:1/proxy.pac";
+    struct Case {
+        const std::wstring* script;
+        DWORD manual;
+        const wchar_t* host;
+        bool reached;
+    };
+    const Case cases[] = {
+        {&liveScript, 0, L"store.test", true},
+        // The script sends it direct, where nobody knows it.
+        {&liveScript, 0, L"other.test", false},
+        {&deadScript, 1, L"store.test", true},
+        {&deadScript, 0, L"store.test", false},
+    };
+    for (const Case& c : cases) {
+        UseInternetSettings(c.manual, ProxyAddress(), L"", *c.script);
+        const size_t seen = ProxyLog().size();
+        const auto start = Clock::now();
+        for (int i = 0; i < 2; ++i) {
+            std::string reply;
+            EXPECT_EQ(HttpRequest(BuildApiUrl(BaseOn(c.host), L"games"), L"GET", "", reply), c.reached) << c.host;
+        }
+        EXPECT_LT(Clock::now() - start, std::chrono::seconds(20)) << c.host;
+        EXPECT_EQ(CountLines(ProxyLog(), seen, "GET http://"), c.reached ? 2u : 0u) << c.host;
+    }
 }

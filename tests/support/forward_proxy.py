@@ -1,8 +1,10 @@
 """A small forward HTTP proxy on the loopback for the tests of the system proxy.
 
 It resolves only the names it is given (--map store.test=127.0.0.1), so a base
-address on such a name works through the proxy and nowhere else. Every request
-line it receives is appended to --log. Bounded: a few connections at a time,
+address on such a name works through the proxy and nowhere else. Asked for
+/proxy.pac itself, it answers with a proxy script that sends those names
+through it and every other host direct. Every request line it receives is
+appended to --log. Bounded: a few connections at a time,
 short socket time-outs, limited header and body sizes, and it stops by itself
 after --lifetime seconds. Its first line on stdout is
 "proxy listening on 127.0.0.1:PORT".
@@ -37,10 +39,17 @@ def read_head(conn):
     return head.decode("latin-1"), rest
 
 
-def answer(conn, status, text):
-    body = text.encode()
-    conn.sendall(b"HTTP/1.1 %d %s\r\nContent-Type: text/plain\r\nContent-Length: %d\r\nConnection: close\r\n\r\n%s"
-                 % (status, text.encode(), len(body), body))
+def answer(conn, status, text, body=None, content_type="text/plain"):
+    body = text.encode() if body is None else body.encode()
+    conn.sendall(b"HTTP/1.1 %d %s\r\nContent-Type: %s\r\nContent-Length: %d\r\nConnection: close\r\n\r\n%s"
+                 % (status, text.encode(), content_type.encode(), len(body), body))
+
+
+def proxy_script(names, port):
+    tests = " || ".join('host == "%s"' % name for name in sorted(names)) or "false"
+    return ('function FindProxyForURL(url, host) {\n'
+            '  if (%s) return "PROXY 127.0.0.1:%d";\n'
+            '  return "DIRECT";\n}\n' % (tests, port))
 
 
 class Handler(socketserver.BaseRequestHandler):
@@ -67,6 +76,10 @@ class Handler(socketserver.BaseRequestHandler):
             answer(conn, 501, "only absolute-form HTTP requests")
             return
         method, target, version = parts
+        if method == "GET" and target == "/proxy.pac":
+            answer(conn, 200, "OK", proxy_script(self.server.names, self.server.server_address[1]),
+                   "application/x-ns-proxy-autoconfig")
+            return
         url = urllib.parse.urlsplit(target)
         address = self.server.names.get((url.hostname or "").lower())
         if url.scheme != "http" or address is None:
