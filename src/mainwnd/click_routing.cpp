@@ -332,7 +332,6 @@ void CMainWnd::OnCloseButton() {
 void CMainWnd::ToggleUserMenu() {
     m_bShowUserMenu = !m_bShowUserMenu;
     m_nHoverMenuItem = -1;
-    m_rcUserMenu = UserMenuRect(m_rcMenuBtn, Client().scale);
     Repaint();
 }
 

@@ -12,6 +12,7 @@
 
 #include "identity/device_id.h"
 #include "layout/window_layout.h"
+#include "mainwnd/monitor_dpi.h"
 #include "mainwnd/pictures.h"
 #include "util/handles.h"
 #include "util/log.h"
@@ -114,11 +115,16 @@ void CMainWnd::InitWindow() {
 }
 
 void CMainWnd::CreateAndLayoutWindow(bool waitForPictures) {
-    {
-        WindowDC screen(nullptr);
-        m_fScaleX = static_cast<float>(GetDeviceCaps(screen.get(), LOGPIXELSX)) / 96.0f;
-        m_fScaleY = static_cast<float>(GetDeviceCaps(screen.get(), LOGPIXELSY)) / 96.0f;
-    }
+    // The window is made at (0,0) and centred in the work area: both are on
+    // the primary monitor. Should it land elsewhere all the same, Windows
+    // reports the other monitor's DPI through WM_DPICHANGED.
+    const MonitorDpi dpi = PrimaryMonitorDpi();
+    CreateAndLayoutWindow(dpi.x, dpi.y, waitForPictures);
+}
+
+void CMainWnd::CreateAndLayoutWindow(UINT dpiX, UINT dpiY, bool waitForPictures) {
+    m_fScaleX = static_cast<float>(dpiX) / 96.0f;
+    m_fScaleY = static_cast<float>(dpiY) / 96.0f;
 
     // The first paint shows the background and the logo: both are decoded on
     // threads of their own while the window is made. The payment icon and the
@@ -179,8 +185,34 @@ void CMainWnd::UpdateLayout() {
         {&m_rcOrdersBtn, bar.ordersBtn}, {&m_rcSupportBtn, bar.supportBtn}, {&m_rcMenuBtn, bar.menuBtn},
         {&m_rcMinBtn, bar.minBtn},       {&m_rcCloseBtn, bar.closeBtn},   {&m_rcHomePanel, home.panel},
         {&m_rcVersionCombo, home.selector}, {&m_rcInstallBtn, home.install},
+        {&m_rcUserMenu, UserMenuRect(bar.menuBtn, client.scale)},
     };
     for (const auto& [field, rc] : fields) *field = rc;
+}
+
+void CMainWnd::OnDpiChanged(UINT dpiX, UINT dpiY, const RECT& suggested) {
+    const float oldX = m_fScaleX;
+    const float oldY = m_fScaleY;
+    m_fScaleX = static_cast<float>(dpiX) / 96.0f;
+    m_fScaleY = static_cast<float>(dpiY) / 96.0f;
+    // A title bar held while the window crosses monitors: the grabbed spot
+    // keeps its place in the window, so the next mouse move does not throw
+    // the window by the difference.
+    if (m_bDragging && oldX > 0.0f && oldY > 0.0f) {
+        m_ptDragStart = {static_cast<LONG>(static_cast<float>(m_ptDragStart.x) * m_fScaleX / oldX),
+                         static_cast<LONG>(static_cast<float>(m_ptDragStart.y) * m_fScaleY / oldY)};
+    }
+    // The kept pictures name their size but not the scale they were drawn at.
+    for (PaintCache* cache : {&m_backgroundCache, &m_homeLayerCache, &m_purchaseLayerCache, &m_keptFrame}) {
+        cache->bitmap.reset();
+        cache->key.clear();
+    }
+    // Exactly the suggested rectangle: another one may leave the window mostly
+    // on the monitor it came from, and Windows would change its DPI back.
+    SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    UpdateLayout();
+    Repaint();
 }
 
 HBITMAP CMainWnd::LoadPngResource(UINT id) { return DecodePngResource(id); }

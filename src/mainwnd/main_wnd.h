@@ -92,16 +92,20 @@ public:
 
     // ---- set-up, layout and scaling ----
     void InitWindow();
-    // Steps of InitWindow that need no backend: DPI factors, window, icons,
-    // centring, images and layout.
+    // Steps of InitWindow that need no backend: DPI factors (the primary
+    // monitor's, or those given), window, icons, centring, images and layout.
     // The start-up pictures (background, logo) are decoded meanwhile; with
     // waitForPictures false the window does not wait for them: its first
     // frame shows what it has, and the pictures follow (WM_PICTURES_READY).
     void CreateAndLayoutWindow(bool waitForPictures = true);
+    void CreateAndLayoutWindow(UINT dpiX, UINT dpiY, bool waitForPictures = true);
     // Puts the start-up pictures that are decoded into their fields; true
     // when one arrived.
     bool TakeFirstPictures(bool wait);
     void UpdateLayout();
+    // WM_DPICHANGED: the new factors, the window on the suggested rectangle,
+    // the layout and every kept picture made anew; page and popups stay.
+    void OnDpiChanged(UINT dpiX, UINT dpiY, const RECT& suggested);
     int ScaleX(int n) const;
     int ScaleY(int n) const;
     HBITMAP LoadPngResource(UINT id);

@@ -46,6 +46,10 @@ LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             EndPaint(m_hWnd, &ps);
             return 0;
         }
+        case WM_DPICHANGED:
+            // The window came onto a monitor of another scale.
+            OnDpiChanged(LOWORD(wParam), HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_KEYDOWN:
             if (wParam == VK_ESCAPE) PostQuitMessage(0);
             return 0;

@@ -1,5 +1,5 @@
-// Small scoped owners for Win32 handles, GDI objects, registry keys, COM
-// interfaces and locks, so every path releases what it acquired.
+// Small scoped owners for Win32 handles, GDI objects, loaded DLLs, registry
+// keys, COM interfaces and locks, so every path releases what it acquired.
 #pragma once
 #include <windows.h>
 
@@ -104,6 +104,22 @@ public:
 private:
     HWND m_wnd;
     HDC m_dc;
+};
+
+// A DLL loaded at run time, freed on scope exit.
+class UniqueModule {
+public:
+    explicit UniqueModule(HMODULE h) : m_h(h) {}
+    UniqueModule(const UniqueModule&) = delete;
+    UniqueModule& operator=(const UniqueModule&) = delete;
+    ~UniqueModule() {
+        if (m_h) FreeLibrary(m_h);
+    }
+    HMODULE get() const { return m_h; }
+    explicit operator bool() const { return m_h != nullptr; }
+
+private:
+    HMODULE m_h;
 };
 
 class UniqueHKey {
