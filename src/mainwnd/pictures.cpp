@@ -109,7 +109,10 @@ void PictureDecoder::NotifyWhenDecoded(HWND wnd, UINT message) {
 bool PictureDecoder::Deliver(bool wait) {
     if (!m_job) return true;
     if (m_thread) {
-        if (WaitForSingleObject(m_thread, wait ? INFINITE : 0) != WAIT_OBJECT_0) return false;
+        // Once the pictures are decoded the thread only posts and returns: its
+        // message may arrive before it has ended, and must not find nothing.
+        const bool decoded = m_job->decoded.load();
+        if (WaitForSingleObject(m_thread, wait || decoded ? INFINITE : 0) != WAIT_OBJECT_0) return false;
         CloseHandle(m_thread);
         m_thread = nullptr;
     }

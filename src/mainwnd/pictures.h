@@ -48,7 +48,7 @@ public:
     // message to wnd, so the window can take them without waiting.
     void NotifyWhenDecoded(HWND wnd, UINT message);
     // Puts finished pictures into their fields: waiting for the thread, or
-    // only if it has already ended. True when nothing is left pending.
+    // only if it has already decoded them. True when nothing is left pending.
     bool Deliver(bool wait);
 
 private:

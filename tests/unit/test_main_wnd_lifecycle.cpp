@@ -256,3 +256,25 @@ TEST(MainWndImages, PicturesDecodedAheadOnThreadsAreThePlainDecodesByteForByte) 
     }
     DestroyMainWnd(wnd);
 }
+
+// The decoder's message can be taken while its thread is still ending: the
+// pictures it announces are there to take at once, every time.
+TEST(MainWndImages, ThePicturesAnnouncedAreTakenAtOnce) {
+    CMainWnd* gdiplusUser = NewMainWnd();  // keeps GDI+ started for the decoders
+    const HWND target = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(target, nullptr);
+    constexpr UINT kReady = WM_APP + 7;
+    for (int round = 0; round < 20; ++round) {
+        HBITMAP logo = nullptr;
+        PictureDecoder decoder;
+        decoder.Start({{&logo, IDR_PNG_LOGO, L"logo.png"}});
+        decoder.NotifyWhenDecoded(target, kReady);
+        MSG msg = {};
+        ASSERT_GT(GetMessageW(&msg, target, kReady, kReady), 0);
+        ASSERT_TRUE(decoder.Deliver(false)) << "round " << round;
+        ASSERT_NE(logo, nullptr);
+        DeleteObject(logo);
+    }
+    DestroyWindow(target);
+    DeleteMainWnd(gdiplusUser);
+}
