@@ -7,6 +7,7 @@
 #include "mainwnd/main_wnd.h"
 #include "mainwnd/pumped_call.h"
 #include "store/http.h"
+#include "util/clock.h"
 #include "util/log.h"
 #include "util/text.h"
 
@@ -18,8 +19,8 @@ constexpr size_t kSampleBytes = 1024;
 
 // A retry wait, cut short when the login is cancelled.
 void PauseUnlessCancelled(DWORD ms, const HttpCancel* cancel) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    while (!(cancel && cancel->Cancelled()) && GetTickCount64() < end) Sleep(20);
+    const uint64_t end = ClockNowMs() + ms;
+    while (!(cancel && cancel->Cancelled()) && ClockNowMs() < end) ClockSleepMs(20);
 }
 
 // Up to three attempts on one request handle; the first non-empty body, or

@@ -4,10 +4,10 @@
 #include "store/http.h"
 
 #include <algorithm>
-#include <atomic>
 #include <vector>
 
 #include "store/system_proxy.h"
+#include "util/clock.h"
 
 const wchar_t kUserAgent[] = L"OrvaneDownloader/1.0";
 
@@ -23,8 +23,6 @@ struct TargetBuffers {
     DWORD queryChars;
     DWORD combinedChars;  // path and query together, 0 when each has its own limit
 };
-
-std::atomic<DWORD> g_deadlineMs{kExchangeDeadlineMs};
 
 // The platform's own time-outs (resolve: none; connect; send; receive; the
 // wait for the response headers), which the deadline may only shorten.
@@ -58,8 +56,6 @@ TargetBuffers BuffersFor(TargetLimit limit) {
 
 }  // namespace
 
-void SetExchangeDeadlineForTesting(DWORD ms) { g_deadlineMs.store(ms); }
-
 CancelRegistration::CancelRegistration(HttpCancel* cancel, WinHttpHandle& request)
     : m_cancel(cancel), m_request(request) {
     m_registered = !m_cancel || m_cancel->Register(m_request.get());
@@ -75,16 +71,17 @@ std::shared_ptr<HttpCancel> NewHttpCancel() {
     return std::make_shared<HttpCancel>([](void* request) { WinHttpCloseHandle(static_cast<HINTERNET>(request)); });
 }
 
-ExchangeClock::ExchangeClock() : m_deadline(GetTickCount64() + g_deadlineMs.load()) {}
+ExchangeClock::ExchangeClock() : m_deadline(ClockNowMs() + kExchangeDeadlineMs) {}
 
 DWORD ExchangeClock::Remaining() const {
-    const ULONGLONG now = GetTickCount64();
+    const ULONGLONG now = ClockNowMs();
     return now >= m_deadline ? 0 : static_cast<DWORD>(m_deadline - now);
 }
 
 DWORD LimitTimeouts(HINTERNET request, const ExchangeClock& clock) {
-    const DWORD left = clock.Remaining();
-    if (left == 0) return 0;
+    const DWORD remaining = clock.Remaining();
+    if (remaining == 0) return 0;
+    const DWORD left = ClockSpanToRealMs(remaining);
     for (const TimeoutOption& t : kTimeouts) {
         DWORD ms = t.platformMs == 0 ? left : std::min(t.platformMs, left);
         WinHttpSetOption(request, t.option, &ms, sizeof(ms));

@@ -103,16 +103,14 @@ constexpr size_t kMaxImageReply = 16u << 20;
 
 // Every exchange ends within this time from its start to its last byte: a
 // server that trickles a byte now and then cannot hold a thread forever.
+// Counted on the program's clock (util/clock.h).
 constexpr DWORD kExchangeDeadlineMs = 60000;
-
-// Shortens the deadline of every later exchange; tests of slow servers only.
-void SetExchangeDeadlineForTesting(DWORD ms);
 
 // When the exchange must be over, and how much of that time is left.
 class ExchangeClock {
 public:
     ExchangeClock();
-    // Milliseconds left, 0 once the deadline has passed.
+    // Milliseconds of the program's clock left, 0 once the deadline has passed.
     DWORD Remaining() const;
 
 private:
@@ -121,7 +119,8 @@ private:
 
 // Bounds every blocking call that follows by the time left: each platform
 // time-out stays as it is unless less time than that remains. Returns the
-// milliseconds left, 0 when the deadline has passed.
+// time left in the platform's (real) milliseconds, 0 when the deadline has
+// passed.
 DWORD LimitTimeouts(HINTERNET request, const ExchangeClock& clock);
 
 // Appends the response body to reply until nothing more is available, a

@@ -7,6 +7,7 @@
 #include "store/orders.h"
 #include "store/pay_rules.h"
 #include "store/reply.h"
+#include "util/clock.h"
 #include "util/json.h"
 #include "util/text.h"
 
@@ -29,7 +30,7 @@ bool RequestPayIntent(const PayIntentJob& job, std::string& data) {
 
 // A poll round's pause: ten sleeps of 100 ms, cut short by a stop.
 void WaitForNextPoll(const WorkerJob& job) {
-    for (int i = 0; i < 10 && !job.Stopped(); ++i) Sleep(100);
+    for (int i = 0; i < 10 && !job.Stopped(); ++i) ClockSleepMs(100);
 }
 
 // Waits until no earlier poller is inside an exchange; false when this one
@@ -130,7 +131,7 @@ DWORD WINAPI ResumeWorker(LPVOID param) {
     if (fetch.outcome == OrdersFetch::Outcome::NoArray) job->orders.clear();
     job->Deliver([fetch = std::move(fetch)](CMainWnd& w) mutable { w.ApplyOrders(std::move(fetch)); },
                  WM_PAYMENT_UPDATE);
-    for (int i = 0; i < 5 && !job->Stopped(); ++i) Sleep(100);
+    for (int i = 0; i < 5 && !job->Stopped(); ++i) ClockSleepMs(100);
     reusable = FindReusableOrder(api, job->orders, job->price);
     if (!reusable.empty()) {
         qrReady(reusable);
