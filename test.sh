@@ -8,6 +8,6 @@ cd "$(dirname "$0")"
 tools/install-deps.sh
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY
 build=${BUILD_DIR:-build}
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DORVANE_BUILD_TESTS=ON >/dev/null
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DORVANE_BUILD_TESTS=ON -DORVANE_WERROR=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure "$@"
