@@ -10,3 +10,6 @@ set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Packages too: a GoogleTest installed for the build machine is for Linux.
+# One built for MinGW-w64 elsewhere is named with -DGTest_DIR=.
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
