@@ -17,6 +17,7 @@
 
 #include "draw/toolkit.h"
 #include "mainwnd/main_wnd.h"
+#include "mainwnd/timer_ids.h"
 
 namespace {
 

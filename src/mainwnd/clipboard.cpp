@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "mainwnd/main_wnd.h"
+#include "mainwnd/timer_ids.h"
 
 namespace {
 

@@ -14,6 +14,8 @@
 #include "layout/window_layout.h"
 #include "mainwnd/monitor_dpi.h"
 #include "mainwnd/pictures.h"
+#include "mainwnd/window_messages.h"
+#include "res/resource_ids.h"
 #include "util/handles.h"
 #include "util/log.h"
 

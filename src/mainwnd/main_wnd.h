@@ -47,27 +47,6 @@ enum class FocusField {
     Password = 2,
 };
 
-// Results of the worker threads, posted with both parameters 0.
-constexpr UINT WM_PAYMENT_UPDATE = WM_USER + 101;
-constexpr UINT WM_ORDERS_LOADED = WM_USER + 102;
-constexpr UINT WM_SUPPORT_LOADED = WM_USER + 103;
-constexpr UINT WM_PAY_QR_READY = WM_USER + 104;
-// The start-up pictures are decoded and can be taken without waiting.
-constexpr UINT WM_PICTURES_READY = WM_USER + 105;
-
-constexpr UINT_PTR TIMER_COUNTDOWN = 2;
-constexpr UINT_PTR TIMER_SPINNER = 5;
-constexpr UINT_PTR TIMER_PAY_RESULT = 7;
-constexpr UINT_PTR TIMER_TOAST = 8;
-
-// Embedded resources.
-constexpr UINT IDI_APP_ICON = 107;
-constexpr UINT IDI_APP_ICON_SMALL = 108;
-constexpr UINT IDR_PNG_BACKGROUND = 201;
-constexpr UINT IDR_PNG_LOGO = 202;
-constexpr UINT IDR_PNG_PAYICON = 203;
-constexpr UINT IDR_PNG_SUPPORT = 204;
-
 class CMainWnd : public DuiLib::CWindowWnd {
 public:
     CMainWnd();

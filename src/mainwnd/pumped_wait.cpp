@@ -8,6 +8,9 @@
 
 #include <windowsx.h>
 
+#include "mainwnd/timer_ids.h"
+#include "mainwnd/window_messages.h"
+
 namespace {
 
 enum class DuringWait { Dispatch, Drop, Defer, End };

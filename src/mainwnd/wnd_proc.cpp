@@ -5,6 +5,8 @@
 #include <windowsx.h>
 
 #include "layout/purchase_layout.h"
+#include "mainwnd/timer_ids.h"
+#include "mainwnd/window_messages.h"
 #include "util/handles.h"
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "mainwnd/main_wnd.h"
 #include "mainwnd/pumped_call.h"
+#include "mainwnd/window_messages.h"
 #include "store/http.h"
 #include "util/text.h"
 

@@ -3,6 +3,7 @@
 #include "store/pay_workers.h"
 
 #include "mainwnd/main_wnd.h"
+#include "mainwnd/window_messages.h"
 #include "store/image_bytes.h"
 #include "store/orders.h"
 #include "store/pay_rules.h"

@@ -5,6 +5,7 @@
 // workers themselves are in pay_workers.cpp.
 #include "mainwnd/main_wnd.h"
 #include "mainwnd/pumped_call.h"
+#include "mainwnd/timer_ids.h"
 #include "store/pay_rules.h"
 #include "store/pay_workers.h"
 #include "util/json.h"

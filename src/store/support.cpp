@@ -7,6 +7,7 @@
 
 #include "mainwnd/main_wnd.h"
 #include "mainwnd/pumped_call.h"
+#include "mainwnd/window_messages.h"
 #include "store/http.h"
 #include "store/image_bytes.h"
 #include "store/reply.h"

@@ -9,6 +9,7 @@
 
 #include "integration/backend_control.h"
 #include "integration/flow_window.h"
+#include "mainwnd/timer_ids.h"
 #include "store/http.h"
 #include "util/text.h"
 

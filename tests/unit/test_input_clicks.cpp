@@ -1,6 +1,7 @@
 // Click routing of the real window at 96 DPI: which target a click reaches,
 // in which order the popups take it, and what each target changes.
 #include "input_window.h"
+#include "mainwnd/timer_ids.h"
 
 using input_testing::ClipboardText;
 using input_testing::StartQuietWorker;

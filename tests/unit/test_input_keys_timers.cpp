@@ -4,6 +4,8 @@
 #include <thread>
 
 #include "input_window.h"
+#include "mainwnd/timer_ids.h"
+#include "mainwnd/window_messages.h"
 
 using input_testing::ClipboardText;
 using input_testing::StartQuietWorker;
