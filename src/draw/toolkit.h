@@ -8,6 +8,7 @@
 #include <string>
 
 #include "draw/gdiplus.h"
+#include "layout/geometry.h"
 #include "mainwnd/main_wnd.h"
 #include "util/handles.h"
 

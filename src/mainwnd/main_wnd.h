@@ -9,19 +9,19 @@
 #include <vector>
 
 #include "duilib/window_wnd.h"
-#include "layout/geometry.h"
 #include "mainwnd/pictures.h"
 #include "mainwnd/worker_results.h"
 #include "mainwnd/worker_slot.h"
 #include "store/cancel.h"
-#include "store/image_bytes.h"
-#include "store/orders.h"
 #include "store/records.h"
 #include "util/handles.h"
 
 namespace Gdiplus { class Graphics; class GraphicsPath; }
 class DeviceID;
 enum class DetailShows;
+struct ClientArea;
+struct FetchedImage;
+struct OrdersFetch;
 
 // The page shown; the values are those the pages have always been numbered by.
 enum class Page {

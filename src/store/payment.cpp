@@ -6,6 +6,8 @@
 #include "mainwnd/main_wnd.h"
 #include "mainwnd/pumped_call.h"
 #include "mainwnd/timer_ids.h"
+#include "store/image_bytes.h"
+#include "store/orders_reply.h"
 #include "store/pay_rules.h"
 #include "store/pay_workers.h"
 #include "util/json.h"

@@ -6,6 +6,8 @@
 #include "input_window.h"
 #include "mainwnd/timer_ids.h"
 #include "mainwnd/window_messages.h"
+#include "store/image_bytes.h"
+#include "store/orders_reply.h"
 
 using input_testing::ClipboardText;
 using input_testing::StartQuietWorker;
