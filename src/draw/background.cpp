@@ -21,7 +21,7 @@ std::wstring CacheKey(SIZE size, std::initializer_list<const void*> images) {
     return key;
 }
 
-void PaintThroughCache(HDC dc, CMainWnd::PaintCache& cache, SIZE size, const std::wstring& key,
+void PaintThroughCache(HDC dc, PaintCache& cache, SIZE size, const std::wstring& key,
                        const std::function<void(HDC)>& draw) {
     if (!cache.bitmap || cache.key != key) {
         // Every paint starts on a black canvas, and so does a fresh layer: the

@@ -8,8 +8,9 @@
 #include <string>
 
 #include "draw/gdiplus.h"
+#include "draw/paint_cache.h"
 #include "layout/geometry.h"
-#include "mainwnd/main_wnd.h"
+#include "store/records.h"
 #include "util/handles.h"
 
 // One palette entry; alpha only matters for GDI+ fills and pens, text colours
@@ -126,7 +127,7 @@ void AppendKeyText(std::wstring& key, const std::wstring& text);
 // Copies the cached layer into dc at (0, 0), first drawing it anew with draw
 // when the cache is empty or its key differs. When no layer can be made,
 // draws straight into dc.
-void PaintThroughCache(HDC dc, CMainWnd::PaintCache& cache, SIZE size, const std::wstring& key,
+void PaintThroughCache(HDC dc, PaintCache& cache, SIZE size, const std::wstring& key,
                        const std::function<void(HDC)>& draw);
 
 // Width in pixels of a line of text in the DC's current font.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "draw/paint_cache.h"
 #include "duilib/window_wnd.h"
 #include "mainwnd/pictures.h"
 #include "mainwnd/worker_results.h"
@@ -241,12 +242,6 @@ public:
     void DrawPurchasePanel(HDC dc);
     void DrawPurchaseLive(HDC dc);
     std::wstring PurchaseLayerKey() const;
-    // A picture at client size kept between paints, valid while its key, a
-    // text naming everything drawn into it, is unchanged.
-    struct PaintCache {
-        GdiObject<HBITMAP> bitmap;
-        std::wstring key;
-    };
     PaintCache m_backgroundCache;  // DrawBackground's stretched image or gradient
     PaintCache m_homeLayerCache;
     PaintCache m_purchaseLayerCache;
