@@ -104,8 +104,6 @@ public:
     // Ends the program at once: the message loop sees WM_QUIT next, and
     // every wait and start-up step still to come gives up.
     void EndProgram();
-    bool m_bEnding = false;
-    int m_nPumpedWaits = 0;
 
     // ---- backend session ----
     // Start-up login on the window thread; sets m_strApiBase and, when the
@@ -199,7 +197,6 @@ public:
     // counted in m_nTimerThreadViolations.
     bool StartWindowTimer(UINT_PTR& idField, UINT_PTR id, UINT ms);
     bool StopWindowTimer(UINT_PTR& idField);
-    LONG m_nTimerThreadViolations = 0;
 
     // ---- drawing ----
     // Paints the whole client area into dc in the window's paint order.
@@ -242,6 +239,26 @@ public:
     void DrawPurchasePanel(HDC dc);
     void DrawPurchaseLive(HDC dc);
     std::wstring PurchaseLayerKey() const;
+    // The key of the current frame when it is one worth keeping, else empty.
+    std::wstring KeptFrameKey() const;
+    // Every routine of the paint order, without any frame kept.
+    void PaintFrame(HDC dc, bool withToast = true);
+    // The current page under its popups.
+    void DrawPage(HDC dc);
+
+    // ---- fields, grouped per area ----
+
+    // Framework and images
+    ULONG_PTR m_gdiplusToken = 0;
+    HBITMAP m_hbmpBackground = nullptr;
+    HBITMAP m_hbmpLogo = nullptr;
+    HBITMAP m_hbmpPayIcon = nullptr;
+    HICON m_hIcon = nullptr;
+    HBITMAP m_hbmpSupport = nullptr;
+    PictureDecoder m_firstPictures[2];  // m_hbmpBackground and m_hbmpLogo, until taken
+    PictureDecoder m_latePictures;      // m_hbmpPayIcon and m_hbmpSupport, until taken
+
+    // Pictures kept between paints
     PaintCache m_backgroundCache;  // DrawBackground's stretched image or gradient
     PaintCache m_homeLayerCache;
     PaintCache m_purchaseLayerCache;
@@ -251,21 +268,6 @@ public:
     // paint under Wine. The frame's key names everything drawn; the frame holds
     // pixels only.
     PaintCache m_keptFrame;
-    // The key of the current frame when it is one worth keeping, else empty.
-    std::wstring KeptFrameKey() const;
-    // Every routine of the paint order, without any frame kept.
-    void PaintFrame(HDC dc, bool withToast = true);
-    // The current page under its popups.
-    void DrawPage(HDC dc);
-
-    // Framework and images
-    HBITMAP m_hbmpBackground = nullptr;
-    HBITMAP m_hbmpLogo = nullptr;
-    HBITMAP m_hbmpPayIcon = nullptr;
-    HICON m_hIcon = nullptr;
-    HBITMAP m_hbmpSupport = nullptr;
-    PictureDecoder m_firstPictures[2];  // m_hbmpBackground and m_hbmpLogo, until taken
-    PictureDecoder m_latePictures;      // m_hbmpPayIcon and m_hbmpSupport, until taken
 
     // Page and layout
     Page m_nPage = Page::PAGE_HOME;
@@ -336,7 +338,6 @@ public:
     int m_nOrdersPerPage = 6;
 
     // Login and identity
-    ULONG_PTR m_gdiplusToken = 0;
     DeviceID* m_pDeviceID = nullptr;
     std::wstring m_strApiBase;
     std::wstring m_strToken;
@@ -346,6 +347,11 @@ public:
     uint32_t m_nUid = 0;
     uint32_t m_nMachineId = 0;
     std::wstring m_strQhclickid;
+
+    // The window thread's waits and timers
+    bool m_bEnding = false;
+    int m_nPumpedWaits = 0;
+    LONG m_nTimerThreadViolations = 0;
 
     // Threads and the hand-over. Workers never touch the fields above: they
     // deliver results into m_results (guarded by its critical section) and
