@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "res/resource_ids.h"
 #include "support/test_support.h"
 
 using testing_support::DeleteMainWnd;
