@@ -117,16 +117,14 @@ TEST(WindowAnswers, EveryWindowThreadExchangeKeepsTheWindowAnswering) {
         const char* name;
         const char* endpoint;
         std::function<void(FlowWindow&)> run;
+        void (*show)(FlowWindow&) = nullptr;  // the page the exchange starts from
     };
     const Case cases[] = {
         {"login", "login", [](FlowWindow& w) { w->AutoLogin(); }},
         {"games", "games", [](FlowWindow& w) { w->FetchGames(); }},
         {"orders", "orders/latest", [](FlowWindow& w) { w->FetchOrders(); }},
         {"pending order's status", "pay_status?order_no=HELD-1",
-         [](FlowWindow& w) {
-             ShowPendingOrder(w);
-             w.Click(kStatusCell0);
-         }},
+         [](FlowWindow& w) { w.Click(kStatusCell0); }, ShowPendingOrder},
         {"member's download link", "games/download",
          [](FlowWindow& w) {
              w->m_strLevel = L"vip";
@@ -140,6 +138,11 @@ TEST(WindowAnswers, EveryWindowThreadExchangeKeepsTheWindowAnswering) {
         ASSERT_TRUE(backend::Reset());
         const std::string endpoint = std::string(c.endpoint).substr(0, std::string(c.endpoint).find('?'));
         ASSERT_TRUE(backend::Script(endpoint, Held(R"({"code":0,"data":{}})", 3000)));
+        // The page is on the screen before the exchange starts, as it is for
+        // the user: its first paint is not what the probe asks about.
+        if (c.show) c.show(w);
+        InvalidateRect(w->m_hWnd, nullptr, FALSE);
+        UpdateWindow(w->m_hWnd);
         Prober prober(w->m_hWnd);
         const ULONGLONG start = GetTickCount64();
         c.run(w);
