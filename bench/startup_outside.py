@@ -96,6 +96,7 @@ class Bench:
         args = ["wine", self.exe] if kind == "program" else ["wine", self.bare, backend.api]
         last = "/api/v1/products" if kind == "program" else "/api/v1/games"
         started = time.monotonic()
+        launched_at = time.time()
         proc = subprocess.Popen(args, env=s.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         first = None
         request = None
@@ -114,7 +115,9 @@ class Bench:
         time.sleep(1)
         stats = s.stats()
         if self.profile and kind == "program":
-            print("  %s launch, log:" % mode)
+            print("  %s launch at %s.%03d, first frame +%.0f ms, last request +%.0f ms, log:" % (
+                mode, time.strftime("%H:%M:%S", time.localtime(launched_at)), int(launched_at * 1000) % 1000,
+                (first or 0) * 1000, (request or 0) * 1000))
             for line in s.log_text()[log_before:].splitlines():
                 print("    " + line)
         proc.kill()
