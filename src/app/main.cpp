@@ -1,11 +1,11 @@
 // Program entry: the crash handler, DPI awareness, the single-instance mutex,
 // the main window object and the message loop.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstring>
 #include <new>
 
+#include "app/common_controls.h"
 #include "app/crash_dump.h"
 #include "app/single_instance.h"
 #include "mainwnd/main_wnd.h"
@@ -24,10 +24,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     OutputDebugStringW(L"First instance, starting normally");
 
-    INITCOMMONCONTROLSEX icc = {};
-    icc.dwSize = sizeof(icc);
-    icc.dwICC = 0xFF;
-    InitCommonControlsEx(&icc);
+    const CommonControlsRegistration commonControls;
 
     // Zero-filled before construction; deleted by its window's final message,
     // or left to process exit when the loop ends with the window alive.

@@ -2,8 +2,12 @@
 // WM_NCCREATE, detaching at WM_NCDESTROY, class re-registration, centring.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <vector>
 
+#include "app/common_controls.h"
 #include "duilib/window_wnd.h"
 
 namespace {
@@ -122,3 +126,17 @@ TEST(WindowFramework, CenterWindowWithoutWindowDoesNothing) {
 }
 
 }  // namespace
+
+// The entry point registers the common controls on a thread of its own; the
+// classes are there once it has finished, and a second wait answers the same.
+TEST(CommonControls, RegisteredBesideTheStartUp) {
+    CommonControlsRegistration registration;
+    EXPECT_TRUE(registration.Wait());
+    EXPECT_TRUE(registration.Wait());
+    const HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
+    ASSERT_NE(comctl, nullptr) << "loaded by the registration";
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    EXPECT_TRUE(GetClassInfoExW(comctl, WC_LISTVIEWW, &wc));
+    EXPECT_TRUE(GetClassInfoExW(comctl, ANIMATE_CLASSW, &wc));
+}
