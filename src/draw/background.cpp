@@ -1,6 +1,7 @@
 // The window background (the stretched image or the fallback gradient), the
 // pictures kept between paints, and the paint order of the whole client area.
 #include <cstdint>
+#include <utility>
 
 #include "draw/toolkit.h"
 #include "mainwnd/main_wnd.h"
@@ -103,12 +104,19 @@ void CMainWnd::DrawHomeLayer(HDC dc) {
     // a home paint, so the layer is drawn once. The title bar and panel do not
     // overlap, so the copy has exactly the pixels that drawing in paint order
     // would give.
-    const SIZE size = ClientSize(m_hWnd);
-    PaintThroughCache(dc, m_homeLayerCache, size, CacheKey(size, {BackgroundSource(), m_hbmpLogo}), [this](HDC layer) {
+    const auto draw = [this](HDC layer) {
         DrawBackground(layer);
         DrawTitleBar(layer);
         DrawHomePage(layer);
-    });
+    };
+    // The start-up frame is drawn once, before the picture replaces it: a
+    // layer kept for it would only add to the time until the window shows.
+    if (BackgroundDecoding()) {
+        draw(dc);
+        return;
+    }
+    const SIZE size = ClientSize(m_hWnd);
+    PaintThroughCache(dc, m_homeLayerCache, size, CacheKey(size, {BackgroundSource(), m_hbmpLogo}), draw);
 }
 
 void CMainWnd::DrawBackground(HDC dc) {
@@ -117,19 +125,21 @@ void CMainWnd::DrawBackground(HDC dc) {
     const int h = size.cy;
     if (w <= 0 || h <= 0) return;
 
+    if (BackgroundDecoding()) {
+        // A start-up frame for the moment the picture is on its way: a plain
+        // fill costs a fraction of the gradient, and is not worth keeping.
+        const RECT all = {0, 0, w, h};
+        GdiObject<HBRUSH> fill(CreateSolidBrush(palette::kBackgroundTop.Ref()));
+        FillRect(dc, &all, fill.get());
+        return;
+    }
     // Stretching the large image costs far more than a copy, so the picture is
-    // made once per client size and source.
-    PaintThroughCache(dc, m_backgroundCache, size, CacheKey(size, {BackgroundSource()}), [&](HDC layer) {
+    // made once per client size and source, at start-up by its decoder.
+    const std::wstring key = CacheKey(size, {BackgroundSource()});
+    AdoptFittedBackground(size, key);
+    PaintThroughCache(dc, m_backgroundCache, size, key, [&](HDC layer) {
         if (m_hbmpBackground) {
             BlitBitmap(layer, m_hbmpBackground, 0, 0, w, h);
-            return;
-        }
-        if (BackgroundDecoding()) {
-            // A start-up frame for the moment the picture is on its way: a
-            // plain fill costs a fraction of the gradient.
-            const RECT all = {0, 0, w, h};
-            GdiObject<HBRUSH> fill(CreateSolidBrush(palette::kBackgroundTop.Ref()));
-            FillRect(layer, &all, fill.get());
             return;
         }
         Gdiplus::Graphics g(layer);
@@ -138,6 +148,16 @@ void CMainWnd::DrawBackground(HDC dc) {
         brush.SetWrapMode(Gdiplus::WrapModeTile);
         g.FillRectangle(&brush, 0, 0, w, h);
     });
+}
+
+void CMainWnd::AdoptFittedBackground(SIZE size, const std::wstring& key) {
+    GdiObject<HBITMAP> fitted(std::exchange(m_fittedBackground.bitmap, nullptr));
+    if (!fitted || !m_hbmpBackground || m_fittedBackground.source != m_hbmpBackground ||
+        m_fittedBackground.size.cx != size.cx || m_fittedBackground.size.cy != size.cy) {
+        return;
+    }
+    m_backgroundCache.bitmap = std::move(fitted);
+    m_backgroundCache.key = key;
 }
 
 bool CMainWnd::BackgroundDecoding() const { return !m_hbmpBackground && m_firstPictures[0].Pending(); }

@@ -61,7 +61,7 @@ CMainWnd::~CMainWnd() {
     TakeFirstPictures(true);
     m_latePictures.Deliver(true);
 
-    for (HBITMAP* bmp : {&m_hbmpBackground, &m_hbmpLogo, &m_hbmpPayIcon, &m_hbmpSupport}) {
+    for (HBITMAP* bmp : {&m_hbmpBackground, &m_hbmpLogo, &m_hbmpPayIcon, &m_hbmpSupport, &m_fittedBackground.bitmap}) {
         if (*bmp) DeleteObject(*bmp);
         *bmp = nullptr;
     }
@@ -97,6 +97,9 @@ void CMainWnd::InitWindow() {
     // as it stands); the pictures follow while the login runs, and the
     // versions after it.
     UpdateWindow(m_hWnd);
+    // Handing icons to the window system takes milliseconds the first frame
+    // need not wait for.
+    SetWindowIcons();
     // The window answers throughout these exchanges; when the user ends the
     // program meanwhile, the rest of the start-up is skipped.
     AutoLogin();
@@ -132,7 +135,9 @@ void CMainWnd::CreateAndLayoutWindow(UINT dpiX, UINT dpiY, bool waitForPictures)
     // threads of their own while the window is made. The payment icon and the
     // contact image, which only the purchase and support pages show, follow
     // once the window is up (StartLatePictures).
-    m_firstPictures[0].Start({{&m_hbmpBackground, IDR_PNG_BACKGROUND, L"bg.png"}});
+    // The popup window's client area is the whole window.
+    m_firstPictures[0].Start(
+        {{&m_hbmpBackground, IDR_PNG_BACKGROUND, L"bg.png", &m_fittedBackground, {ScaleX(1200), ScaleY(720)}}});
     m_firstPictures[1].Start({{&m_hbmpLogo, IDR_PNG_LOGO, L"logo.png"}});
 
     if (!Create(nullptr, kWindowTitle, WS_POPUP | WS_VISIBLE, 0, 0, 0, ScaleX(1200), ScaleY(720))) {
@@ -149,6 +154,18 @@ void CMainWnd::CreateAndLayoutWindow(UINT dpiX, UINT dpiY, bool waitForPictures)
         m_results->Open([wnd](unsigned message) { return PostMessageW(wnd, message, 0, 0) != FALSE; });
     }
 
+    CenterWindow();
+
+    if (waitForPictures) {
+        SetWindowIcons();
+        TakeFirstPictures(true);
+    } else {
+        for (PictureDecoder& pictures : m_firstPictures) pictures.NotifyWhenDecoded(m_hWnd, WM_PICTURES_READY);
+    }
+    UpdateLayout();
+}
+
+void CMainWnd::SetWindowIcons() {
     const HINSTANCE module = GetModuleHandleW(nullptr);
     m_hIcon = LoadIconW(module, MAKEINTRESOURCEW(IDI_APP_ICON));
     if (m_hIcon) {
@@ -158,15 +175,6 @@ void CMainWnd::CreateAndLayoutWindow(UINT dpiX, UINT dpiY, bool waitForPictures)
     if (HICON small = LoadIconW(module, MAKEINTRESOURCEW(IDI_APP_ICON_SMALL))) {
         SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     }
-
-    CenterWindow();
-
-    if (waitForPictures) {
-        TakeFirstPictures(true);
-    } else {
-        for (PictureDecoder& pictures : m_firstPictures) pictures.NotifyWhenDecoded(m_hWnd, WM_PICTURES_READY);
-    }
-    UpdateLayout();
 }
 
 bool CMainWnd::TakeFirstPictures(bool wait) {

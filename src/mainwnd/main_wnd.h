@@ -79,6 +79,8 @@ public:
     // frame shows what it has, and the pictures follow (WM_PICTURES_READY).
     void CreateAndLayoutWindow(bool waitForPictures = true);
     void CreateAndLayoutWindow(UINT dpiX, UINT dpiY, bool waitForPictures = true);
+    // The window's big and small icons.
+    void SetWindowIcons();
     // Puts the start-up pictures that are decoded into their fields; true
     // when one arrived.
     bool TakeFirstPictures(bool wait);
@@ -202,6 +204,9 @@ public:
     // Paints the whole client area into dc in the window's paint order.
     void PaintClient(HDC dc);
     void DrawBackground(HDC dc);
+    // Makes the fitted background the kept one when it is of this picture and
+    // size; the fitted copy is used once or dropped.
+    void AdoptFittedBackground(SIZE size, const std::wstring& key);
     bool BackgroundDecoding() const;
     const void* BackgroundSource() const;
     HFONT CreateUIFont(int size, int weight, BOOL italic = FALSE);
@@ -257,6 +262,9 @@ public:
     HBITMAP m_hbmpSupport = nullptr;
     PictureDecoder m_firstPictures[2];  // m_hbmpBackground and m_hbmpLogo, until taken
     PictureDecoder m_latePictures;      // m_hbmpPayIcon and m_hbmpSupport, until taken
+    // The background fitted to the starting client size by its decoder; the
+    // first paint of the picture takes it as the kept background.
+    FittedPicture m_fittedBackground;
 
     // Pictures kept between paints
     PaintCache m_backgroundCache;  // DrawBackground's stretched image or gradient

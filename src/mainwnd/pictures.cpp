@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "draw/toolkit.h"
 #include "util/handles.h"
 
 namespace {
@@ -66,6 +67,21 @@ HBITMAP DecodePicture(const PictureSlot& slot) {
     return DecodePngFile(PictureFolder() + slot.file);
 }
 
+HBITMAP FitPicture(HBITMAP picture, SIZE size) {
+    if (!picture || size.cx <= 0 || size.cy <= 0) return nullptr;
+    MemoryDC canvas(nullptr);
+    if (!canvas) return nullptr;
+    // A fresh DIB section is zero: black, as every paint starts.
+    GdiObject<HBITMAP> fitted(CreateCanvasBitmap(canvas.get(), size.cx, size.cy));
+    if (!fitted) return nullptr;
+    {
+        ScopedSelect select(canvas.get(), fitted.get());
+        BlitBitmap(canvas.get(), picture, 0, 0, size.cx, size.cy);
+    }
+    GdiFlush();
+    return fitted.release();
+}
+
 PictureDecoder::~PictureDecoder() {
     // The owner takes its pictures before it goes; whatever is left has no
     // field to go to any more and is freed here.
@@ -74,8 +90,10 @@ PictureDecoder::~PictureDecoder() {
         WaitForSingleObject(m_thread, INFINITE);
         CloseHandle(m_thread);
     }
-    for (HBITMAP bitmap : m_job->bitmaps) {
-        if (bitmap) DeleteObject(bitmap);
+    for (const std::vector<HBITMAP>* made : {&m_job->bitmaps, &m_job->fitted}) {
+        for (HBITMAP bitmap : *made) {
+            if (bitmap) DeleteObject(bitmap);
+        }
     }
 }
 
@@ -84,6 +102,7 @@ void PictureDecoder::Start(std::vector<PictureSlot> slots) {
     auto job = std::make_unique<Job>();
     job->slots = std::move(slots);
     job->bitmaps.assign(job->slots.size(), nullptr);
+    job->fitted.assign(job->slots.size(), nullptr);
     m_thread = CreateThread(nullptr, 0, Run, job.get(), 0, nullptr);
     m_job = std::move(job);
     if (!m_thread) {
@@ -116,7 +135,14 @@ bool PictureDecoder::Deliver(bool wait) {
         CloseHandle(m_thread);
         m_thread = nullptr;
     }
-    for (size_t i = 0; i < m_job->slots.size(); ++i) *m_job->slots[i].field = m_job->bitmaps[i];
+    for (size_t i = 0; i < m_job->slots.size(); ++i) {
+        const PictureSlot& slot = m_job->slots[i];
+        *slot.field = m_job->bitmaps[i];
+        if (slot.fitted) {
+            if (slot.fitted->bitmap) DeleteObject(slot.fitted->bitmap);
+            *slot.fitted = {m_job->bitmaps[i], slot.fitSize, m_job->fitted[i]};
+        }
+    }
     m_job.reset();
     return true;
 }
@@ -125,7 +151,11 @@ DWORD WINAPI PictureDecoder::Run(LPVOID param) {
     auto* job = static_cast<Job*>(param);
     // The window's GDI+ serves: the window takes the pictures, waiting for
     // this thread if need be, before it shuts GDI+ down.
-    for (size_t i = 0; i < job->slots.size(); ++i) job->bitmaps[i] = DecodePicture(job->slots[i]);
+    for (size_t i = 0; i < job->slots.size(); ++i) {
+        const PictureSlot& slot = job->slots[i];
+        job->bitmaps[i] = DecodePicture(slot);
+        if (slot.fitted) job->fitted[i] = FitPicture(job->bitmaps[i], slot.fitSize);
+    }
     job->decoded.store(true);
     job->PostIfDecoded();
     return 0;

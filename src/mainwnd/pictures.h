@@ -18,11 +18,25 @@ HBITMAP DecodePngFile(const std::wstring& path);
 // The development folder's "res\" beside the running executable.
 std::wstring PictureFolder();
 
-// One picture for a window field: its resource and the file to fall back on.
+// A picture stretched over a black canvas the way BlitBitmap stretches it,
+// made ahead of the paint that needs it, so that paint is a copy.
+struct FittedPicture {
+    HBITMAP source = nullptr;  // the picture it was made from
+    SIZE size = {};
+    HBITMAP bitmap = nullptr;
+};
+
+// The picture stretched over a black 32-bit canvas of size; null on failure.
+HBITMAP FitPicture(HBITMAP picture, SIZE size);
+
+// One picture for a window field: its resource and the file to fall back on;
+// with fitted set, also the picture fitted to fitSize.
 struct PictureSlot {
     HBITMAP* field;
     UINT id;
     const wchar_t* file;
+    FittedPicture* fitted = nullptr;
+    SIZE fitSize = {};
 };
 
 // The picture of a slot: the resource, else the development folder's file.
@@ -55,6 +69,7 @@ private:
     struct Job {
         std::vector<PictureSlot> slots;
         std::vector<HBITMAP> bitmaps;
+        std::vector<HBITMAP> fitted;
         std::atomic<bool> decoded{false};
         // Whoever of the thread and NotifyWhenDecoded sees both the target
         // and the end of decoding takes the target and posts.

@@ -72,9 +72,14 @@ TEST_F(RenderBackground, PlainWhileThePictureDecodesThenTheGradientWhenItFails) 
 }
 
 TEST_F(RenderBackground, ImageIsStretchedOverTheClientAreaExactly) {
+    // The decoder fitted the picture to the client size; the first paint of
+    // it keeps that copy, whose pixels must be those of a stretch in place.
+    const HBITMAP fitted = wnd->m_fittedBackground.bitmap;
+    ASSERT_NE(fitted, nullptr);
     canvas->Clear();
     wnd->DrawBackground(canvas->dc());
     GdiFlush();
+    EXPECT_EQ(wnd->m_backgroundCache.bitmap.get(), fitted);
     EXPECT_FALSE(canvas->At(0, 0).Near({20, 20, 25}, 1)) << "image, not gradient: " << canvas->At(0, 0);
     RenderCanvas direct(wnd->m_hWnd);
     DirectStretch(direct);
