@@ -24,8 +24,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     OutputDebugStringW(L"First instance, starting normally");
 
-    const CommonControlsRegistration commonControls;
-
     // Zero-filled before construction; deleted by its window's final message,
     // or left to process exit when the loop ends with the window alive.
     CMainWnd* wnd = CMainWnd::CreateZeroFilled();
@@ -42,6 +40,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         CloseHandle(mutex);
         return 1;
     }
+    // Once the window is up and its start-up requests are made.
+    RegisterCommonControls();
 
     MSG msg = {};
     while (GetMessageW(&msg, nullptr, 0, 0)) {

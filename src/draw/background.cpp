@@ -160,7 +160,11 @@ void CMainWnd::AdoptFittedBackground(SIZE size, const std::wstring& key) {
     m_backgroundCache.key = key;
 }
 
-bool CMainWnd::BackgroundDecoding() const { return !m_hbmpBackground && m_firstPictures[0].Pending(); }
+bool CMainWnd::BackgroundDecoding() const {
+    // Until its decoder has started, the picture counts as on its way.
+    const PictureDecoder& decoder = m_firstPictures[kBackgroundPicture];
+    return !m_hbmpBackground && (decoder.Pending() || !decoder.Started());
+}
 
 const void* CMainWnd::BackgroundSource() const {
     // Stands for "still decoding" in the cache keys, so the layers drawn then

@@ -14,6 +14,7 @@
 #include "layout/window_layout.h"
 #include "mainwnd/monitor_dpi.h"
 #include "mainwnd/pictures.h"
+#include "mainwnd/timer_ids.h"
 #include "mainwnd/window_messages.h"
 #include "res/resource_ids.h"
 #include "util/handles.h"
@@ -22,6 +23,8 @@
 namespace {
 
 constexpr const wchar_t* kWindowTitle = L"Orvane Downloader";
+// The longest the start-up pictures wait for the start-up requests.
+constexpr UINT kFirstPicturesDelayMs = 150;
 
 }  // namespace
 
@@ -92,14 +95,15 @@ int CMainWnd::ScaleY(int n) const { return static_cast<int>(static_cast<float>(n
 void CMainWnd::InitWindow() {
     CreateAndLayoutWindow(false);
     if (!m_hWnd) return;
-    // The window shows at once what it has (the background's gradient until
+    // The window shows at once what it has (the background's colour until
     // its picture is decoded, the title bar, the home panel with the selector
     // as it stands); the pictures follow while the login runs, and the
     // versions after it.
     UpdateWindow(m_hWnd);
-    // Handing icons to the window system takes milliseconds the first frame
-    // need not wait for.
-    SetWindowIcons();
+    // The pictures are decoded once the start-up requests are made, or
+    // kFirstPicturesDelayMs after the first frame when the network is slow:
+    // beside the window's making or the requests they would slow both down.
+    StartWindowTimer(m_uFirstPicturesTimer, TIMER_FIRST_PICTURES, kFirstPicturesDelayMs);
     // The window answers throughout these exchanges; when the user ends the
     // program meanwhile, the rest of the start-up is skipped.
     AutoLogin();
@@ -108,8 +112,12 @@ void CMainWnd::InitWindow() {
     if (m_bEnding) return;
     FetchProducts();
     if (m_bEnding) return;
+    StartDeferredFirstPictures();
     Repaint();
     UpdateWindow(m_hWnd);
+    // Handing icons to the window system takes milliseconds that the first
+    // frame and the start-up requests need not wait for.
+    SetWindowIcons();
     StartLatePictures();
     StartSupportWorker();
 
@@ -119,26 +127,23 @@ void CMainWnd::InitWindow() {
     OutputDebugStringW(line);
 }
 
-void CMainWnd::CreateAndLayoutWindow(bool waitForPictures) {
+void CMainWnd::CreateAndLayoutWindow(bool wholeSetUp) {
     // The window is made at (0,0) and centred in the work area: both are on
     // the primary monitor. Should it land elsewhere all the same, Windows
     // reports the other monitor's DPI through WM_DPICHANGED.
     const MonitorDpi dpi = PrimaryMonitorDpi();
-    CreateAndLayoutWindow(dpi.x, dpi.y, waitForPictures);
+    CreateAndLayoutWindow(dpi.x, dpi.y, wholeSetUp);
 }
 
-void CMainWnd::CreateAndLayoutWindow(UINT dpiX, UINT dpiY, bool waitForPictures) {
+void CMainWnd::CreateAndLayoutWindow(UINT dpiX, UINT dpiY, bool wholeSetUp) {
     m_fScaleX = static_cast<float>(dpiX) / 96.0f;
     m_fScaleY = static_cast<float>(dpiY) / 96.0f;
 
-    // The first paint shows the background and the logo: both are decoded on
-    // threads of their own while the window is made. The payment icon and the
-    // contact image, which only the purchase and support pages show, follow
-    // once the window is up (StartLatePictures).
-    // The popup window's client area is the whole window.
-    m_firstPictures[0].Start(
-        {{&m_hbmpBackground, IDR_PNG_BACKGROUND, L"bg.png", &m_fittedBackground, {ScaleX(1200), ScaleY(720)}}});
-    m_firstPictures[1].Start({{&m_hbmpLogo, IDR_PNG_LOGO, L"logo.png"}});
+    // A window made whole decodes its background and logo while it is made;
+    // the start-up (InitWindow) starts them after its first frame. The payment
+    // icon and the contact image, which only the purchase and support pages
+    // show, follow once the window is up (StartLatePictures).
+    if (wholeSetUp) StartFirstPictures();
 
     if (!Create(nullptr, kWindowTitle, WS_POPUP | WS_VISIBLE, 0, 0, 0, ScaleX(1200), ScaleY(720))) {
         // Without a window there is nothing to show: the entry point ends the
@@ -156,13 +161,26 @@ void CMainWnd::CreateAndLayoutWindow(UINT dpiX, UINT dpiY, bool waitForPictures)
 
     CenterWindow();
 
-    if (waitForPictures) {
+    if (wholeSetUp) {
         SetWindowIcons();
         TakeFirstPictures(true);
-    } else {
-        for (PictureDecoder& pictures : m_firstPictures) pictures.NotifyWhenDecoded(m_hWnd, WM_PICTURES_READY);
     }
     UpdateLayout();
+}
+
+void CMainWnd::StartFirstPictures() {
+    // Each on a thread of its own; the background also fitted to the client
+    // area, which for this popup window is the whole window.
+    m_firstPictures[kBackgroundPicture].Start(
+        {{&m_hbmpBackground, IDR_PNG_BACKGROUND, L"bg.png", &m_fittedBackground, {ScaleX(1200), ScaleY(720)}}});
+    m_firstPictures[kLogoPicture].Start({{&m_hbmpLogo, IDR_PNG_LOGO, L"logo.png"}});
+    if (!m_hWnd) return;
+    for (PictureDecoder& pictures : m_firstPictures) pictures.NotifyWhenDecoded(m_hWnd, WM_PICTURES_READY);
+}
+
+void CMainWnd::StartDeferredFirstPictures() {
+    StopWindowTimer(m_uFirstPicturesTimer);
+    if (!m_firstPictures[kBackgroundPicture].Started()) StartFirstPictures();
 }
 
 void CMainWnd::SetWindowIcons() {

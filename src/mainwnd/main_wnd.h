@@ -73,12 +73,19 @@ public:
     // ---- set-up, layout and scaling ----
     void InitWindow();
     // Steps of InitWindow that need no backend: DPI factors (the primary
-    // monitor's, or those given), window, icons, centring, images and layout.
-    // The start-up pictures (background, logo) are decoded meanwhile; with
-    // waitForPictures false the window does not wait for them: its first
-    // frame shows what it has, and the pictures follow (WM_PICTURES_READY).
-    void CreateAndLayoutWindow(bool waitForPictures = true);
-    void CreateAndLayoutWindow(UINT dpiX, UINT dpiY, bool waitForPictures = true);
+    // monitor's, or those given), window, icons, centring, images and layout,
+    // the background and logo decoded while the window is made. With
+    // wholeSetUp false, the start-up's order: the window and its layout only,
+    // so its first frame comes soonest; InitWindow then starts the pictures,
+    // which follow by WM_PICTURES_READY, and sets the icons last.
+    void CreateAndLayoutWindow(bool wholeSetUp = true);
+    void CreateAndLayoutWindow(UINT dpiX, UINT dpiY, bool wholeSetUp = true);
+    // Starts decoding the background and the logo; once the window exists,
+    // their arrival is announced by WM_PICTURES_READY.
+    void StartFirstPictures();
+    // The start-up's later start of them (TIMER_FIRST_PICTURES or the end of
+    // the start-up requests, whichever comes first).
+    void StartDeferredFirstPictures();
     // The window's big and small icons.
     void SetWindowIcons();
     // Puts the start-up pictures that are decoded into their fields; true
@@ -260,7 +267,10 @@ public:
     HBITMAP m_hbmpPayIcon = nullptr;
     HICON m_hIcon = nullptr;
     HBITMAP m_hbmpSupport = nullptr;
-    PictureDecoder m_firstPictures[2];  // m_hbmpBackground and m_hbmpLogo, until taken
+    // m_hbmpBackground and m_hbmpLogo, until taken.
+    enum FirstPicture { kBackgroundPicture, kLogoPicture, kFirstPictureCount };
+    PictureDecoder m_firstPictures[kFirstPictureCount];
+    UINT_PTR m_uFirstPicturesTimer = 0;  // their start at the latest, during start-up
     PictureDecoder m_latePictures;      // m_hbmpPayIcon and m_hbmpSupport, until taken
     // The background fitted to the starting client size by its decoder; the
     // first paint of the picture takes it as the kept background.

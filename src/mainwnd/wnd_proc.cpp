@@ -133,6 +133,9 @@ void CMainWnd::OnTimer(UINT_PTR id) {
             Repaint();
             return;
         }
+        case TIMER_FIRST_PICTURES:
+            StartDeferredFirstPictures();
+            return;
         case TIMER_TOAST:
             StopWindowTimer(m_uToastTimer);
             m_bShowToast = false;

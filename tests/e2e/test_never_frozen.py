@@ -1,6 +1,6 @@
 """The real window never freezes on a slow backend: another program's WM_NULL
 is answered within 500 ms while the start-up login or a pending order's status
-check is held back, Escape during a long login ends the program at once
+check is held back (and the background picture does not wait for the login), Escape during a long login ends the program at once
 without touching config.json, and the held status check then resumes the
 order on the purchase page."""
 
@@ -16,6 +16,9 @@ from harness import Backend, Session, artifacts_dir, wait_until  # noqa: E402
 ORDERS_BTN = (940, 25)
 STATUS_CELL_0 = (930, 290)
 QR_SQUARE = (699, 315, 839, 455)
+# Client points where the background picture is far from its plain start-up colour.
+PICTURE_POINTS = ((60, 700), (100, 600))
+PLAIN_BACKGROUND = (20, 20, 25)
 
 
 def script(backend, endpoint, reply):
@@ -52,6 +55,11 @@ class NeverFrozen(unittest.TestCase):
             self.assertGreater(asks, 20)
             self.assertEqual(timeouts, 0)
             self.assertLess(longest, 500)
+            img = s.client_shot()
+            for point in PICTURE_POINTS:
+                pixel = img.getpixel(point)[:3]
+                self.assertGreater(max(abs(a - b) for a, b in zip(pixel, PLAIN_BACKGROUND)), 12,
+                                   "the background picture during the held login, at %r: %r" % (point, pixel))
             self.assertTrue(wait_until(lambda: "AutoLogin status=200" in s.log_text(), timeout=15))
             s.key("Escape")
             self.assertEqual(s.wait_exit(proc, 20), 0)

@@ -163,8 +163,8 @@ TEST(MainWndImages, EmbeddedPngsDecodeWithTheirPixelSizes) {
 }
 
 // The program's own start-up does not wait for the background and the logo:
-// its first frame paints without them and they arrive by message, the same
-// bitmaps the waiting set-up gives.
+// its first frame paints without them, their decoding starts after it, and
+// they arrive by message, the same bitmaps the waiting set-up gives.
 TEST(MainWndImages, StartUpPicturesArriveByMessageWithoutAWait) {
     CMainWnd* waited = NewMainWnd();
     waited->CreateAndLayoutWindow();
@@ -172,6 +172,8 @@ TEST(MainWndImages, StartUpPicturesArriveByMessageWithoutAWait) {
     wnd->CreateAndLayoutWindow(false);
     ASSERT_NE(wnd->m_hWnd, nullptr);
     UpdateWindow(wnd->m_hWnd);  // a first frame with whatever is there
+    EXPECT_FALSE(wnd->m_firstPictures[CMainWnd::kBackgroundPicture].Started()) << "nothing decoded beside the making";
+    wnd->StartFirstPictures();
     const ULONGLONG end = GetTickCount64() + 10000;
     while ((!wnd->m_hbmpBackground || !wnd->m_hbmpLogo) && GetTickCount64() < end) {
         testing_support::PumpMessages();

@@ -59,13 +59,13 @@ TEST_F(RenderBackground, GradientRunsFromTopToBottomColour) {
 TEST_F(RenderBackground, PlainWhileThePictureDecodesThenTheGradientWhenItFails) {
     GdiObject<HBITMAP> image(wnd->m_hbmpBackground);
     wnd->m_hbmpBackground = nullptr;
-    wnd->m_firstPictures[0].Start({{&wnd->m_hbmpBackground, 299, L"C:\\no\\such\\bg.png"}});
+    wnd->m_firstPictures[CMainWnd::kBackgroundPicture].Start({{&wnd->m_hbmpBackground, 299, L"C:\\no\\such\\bg.png"}});
     canvas->Paint(wnd);
     const int last = canvas->height() - 1;
     for (const POINT p : {POINT{0, last}, POINT{canvas->width() / 6, last / 2}, POINT{canvas->width() - 1, last}}) {
         EXPECT_EQ(canvas->At(p.x, p.y), (Rgb{20, 20, 25})) << "decoding, at " << p.x << "," << p.y;
     }
-    ASSERT_TRUE(wnd->m_firstPictures[0].Deliver(true));
+    ASSERT_TRUE(wnd->m_firstPictures[CMainWnd::kBackgroundPicture].Deliver(true));
     ASSERT_EQ(wnd->m_hbmpBackground, nullptr);
     canvas->Paint(wnd);
     EXPECT_TRUE(canvas->At(0, last).Near({35, 35, 40}, 1)) << "failed: the gradient's bottom " << canvas->At(0, last);

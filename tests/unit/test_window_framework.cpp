@@ -127,12 +127,10 @@ TEST(WindowFramework, CenterWindowWithoutWindowDoesNothing) {
 
 }  // namespace
 
-// The entry point registers the common controls on a thread of its own; the
-// classes are there once it has finished, and a second wait answers the same.
-TEST(CommonControls, RegisteredBesideTheStartUp) {
-    CommonControlsRegistration registration;
-    EXPECT_TRUE(registration.Wait());
-    EXPECT_TRUE(registration.Wait());
+// The entry point registers the common controls once its window is up.
+TEST(CommonControls, RegisteredAtRunTime) {
+    EXPECT_TRUE(RegisterCommonControls());
+    EXPECT_TRUE(RegisterCommonControls()) << "a second call answers the same";
     const HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
     ASSERT_NE(comctl, nullptr) << "loaded by the registration";
     WNDCLASSEXW wc = {};
