@@ -112,13 +112,12 @@ void CMainWnd::InitWindow() {
     if (m_bEnding) return;
     FetchProducts();
     if (m_bEnding) return;
-    StartDeferredFirstPictures();
     Repaint();
     UpdateWindow(m_hWnd);
+    StartDeferredFirstPictures();
     // Handing icons to the window system takes milliseconds that the first
     // frame and the start-up requests need not wait for.
     SetWindowIcons();
-    StartLatePictures();
     StartSupportWorker();
 
     wchar_t line[160];
@@ -142,7 +141,8 @@ void CMainWnd::CreateAndLayoutWindow(UINT dpiX, UINT dpiY, bool wholeSetUp) {
     // A window made whole decodes its background and logo while it is made;
     // the start-up (InitWindow) starts them after its first frame. The payment
     // icon and the contact image, which only the purchase and support pages
-    // show, follow once the window is up (StartLatePictures).
+    // show, follow the start-up's pictures (WM_PICTURES_READY) or are
+    // decoded when those pages first need them (TakeLatePictures).
     if (wholeSetUp) StartFirstPictures();
 
     if (!Create(nullptr, kWindowTitle, WS_POPUP | WS_VISIBLE, 0, 0, 0, ScaleX(1200), ScaleY(720))) {

@@ -75,6 +75,11 @@ LRESULT CMainWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_PICTURES_READY:
             if (TakeFirstPictures(false)) Repaint();
+            // The purchase and support pages' pictures are decoded next, so
+            // they do not slow the start-up's own.
+            if (!m_firstPictures[kBackgroundPicture].Pending() && !m_firstPictures[kLogoPicture].Pending()) {
+                StartLatePictures();
+            }
             return 0;
         case WM_PAYMENT_UPDATE:
         case WM_ORDERS_LOADED:
