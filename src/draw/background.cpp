@@ -6,16 +6,6 @@
 #include "draw/toolkit.h"
 #include "mainwnd/main_wnd.h"
 
-namespace {
-
-SIZE ClientSize(HWND wnd) {
-    RECT rc = {};
-    GetClientRect(wnd, &rc);
-    return {rc.right, rc.bottom};
-}
-
-}  // namespace
-
 std::wstring CacheKey(SIZE size, std::initializer_list<const void*> images) {
     std::wstring key = std::to_wstring(size.cx) + L"x" + std::to_wstring(size.cy);
     for (const void* image : images) key += L"|" + std::to_wstring(reinterpret_cast<uintptr_t>(image));
@@ -24,6 +14,10 @@ std::wstring CacheKey(SIZE size, std::initializer_list<const void*> images) {
 
 void PaintThroughCache(HDC dc, PaintCache& cache, SIZE size, const std::wstring& key,
                        const std::function<void(HDC)>& draw) {
+    if (key.empty()) {
+        draw(dc);
+        return;
+    }
     if (!cache.bitmap || cache.key != key) {
         // Every paint starts on a black canvas, and so does a fresh layer: the
         // copy then has exactly the pixels that drawing in place would give.
@@ -59,8 +53,7 @@ void CMainWnd::PaintClient(HDC dc) {
         PaintFrame(dc);
         return;
     }
-    const ClientArea client = Client();
-    PaintThroughCache(dc, m_keptFrame, {client.width, client.height}, key, [this](HDC frame) {
+    PaintThroughCache(dc, m_keptFrame, ClientSize(), key, [this](HDC frame) {
         // The toast comes and goes within a second and a half: it is drawn on
         // top of the kept frame, not into it.
         PaintFrame(frame, false);
@@ -104,42 +97,35 @@ void CMainWnd::DrawHomeLayer(HDC dc) {
     // a home paint, so the layer is drawn once. The title bar and panel do not
     // overlap, so the copy has exactly the pixels that drawing in paint order
     // would give.
-    const auto draw = [this](HDC layer) {
+    const SIZE size = ClientSize();
+    PaintThroughCache(dc, m_homeLayerCache, size, BackgroundKey(size, m_hbmpLogo), [this](HDC layer) {
         DrawBackground(layer);
         DrawTitleBar(layer);
         DrawHomePage(layer);
-    };
-    // The start-up frame is drawn once, before the picture replaces it: a
-    // layer kept for it would only add to the time until the window shows.
-    if (BackgroundDecoding()) {
-        draw(dc);
-        return;
-    }
-    const SIZE size = ClientSize(m_hWnd);
-    PaintThroughCache(dc, m_homeLayerCache, size, CacheKey(size, {BackgroundSource(), m_hbmpLogo}), draw);
+    });
 }
 
 void CMainWnd::DrawBackground(HDC dc) {
-    const SIZE size = ClientSize(m_hWnd);
+    const SIZE size = ClientSize();
     const int w = size.cx;
     const int h = size.cy;
     if (w <= 0 || h <= 0) return;
 
-    if (BackgroundDecoding()) {
-        // A start-up frame for the moment the picture is on its way: a plain
-        // fill costs a fraction of the gradient, and is not worth keeping.
-        const RECT all = {0, 0, w, h};
-        GdiObject<HBRUSH> fill(CreateSolidBrush(palette::kBackgroundTop.Ref()));
-        FillRect(dc, &all, fill.get());
-        return;
-    }
     // Stretching the large image costs far more than a copy, so the picture is
     // made once per client size and source, at start-up by its decoder.
-    const std::wstring key = CacheKey(size, {BackgroundSource()});
+    const std::wstring key = BackgroundKey(size);
     AdoptFittedBackground(size, key);
     PaintThroughCache(dc, m_backgroundCache, size, key, [&](HDC layer) {
         if (m_hbmpBackground) {
             BlitBitmap(layer, m_hbmpBackground, 0, 0, w, h);
+            return;
+        }
+        if (BackgroundDecoding()) {
+            // A start-up frame for the moment the picture is on its way: a
+            // plain fill costs a fraction of the gradient.
+            const RECT all = {0, 0, w, h};
+            GdiObject<HBRUSH> fill(CreateSolidBrush(palette::kBackgroundTop.Ref()));
+            FillRect(layer, &all, fill.get());
             return;
         }
         Gdiplus::Graphics g(layer);
@@ -166,11 +152,17 @@ bool CMainWnd::BackgroundDecoding() const {
     return !m_hbmpBackground && (decoder.Pending() || !decoder.Started());
 }
 
-const void* CMainWnd::BackgroundSource() const {
-    // Stands for "still decoding" in the cache keys, so the layers drawn then
-    // are not taken for those of a picture that failed.
-    static const char decoding = 0;
-    return BackgroundDecoding() ? static_cast<const void*>(&decoding) : m_hbmpBackground;
+std::wstring CMainWnd::BackgroundKey(SIZE size, const void* image, const void* another) const {
+    // The start-up frames, drawn while the picture is on its way, are each
+    // drawn once before the picture replaces them: keeping them would only add
+    // to the time until the window shows.
+    if (BackgroundDecoding()) return std::wstring();
+    return CacheKey(size, {m_hbmpBackground, image, another});
+}
+
+SIZE CMainWnd::ClientSize() const {
+    const ClientArea client = Client();
+    return {client.width, client.height};
 }
 
 void AppendKeyText(std::wstring& key, const std::wstring& text) {
@@ -193,10 +185,8 @@ void AddOrder(std::wstring& key, const OrderInfo& o) {
 std::wstring CMainWnd::KeptFrameKey() const {
     // Only frames whose every input is named below; any other popup or page
     // is simply painted as it is.
-    if (m_bShowCouponPopup || m_bShowUserMenu) return std::wstring();
-    RECT client = {};
-    GetClientRect(m_hWnd, &client);
-    const std::wstring frame = CacheKey({client.right, client.bottom}, {BackgroundSource(), m_hbmpLogo});
+    const std::wstring frame = BackgroundKey(ClientSize(), m_hbmpLogo);
+    if (frame.empty() || m_bShowCouponPopup || m_bShowUserMenu) return std::wstring();
     if (m_nPage == Page::PAGE_SUPPORT && !m_bShowOrderDetail) {
         return L"support|" + frame + L"|" + std::to_wstring(reinterpret_cast<uintptr_t>(m_hbmpSupport));
     }

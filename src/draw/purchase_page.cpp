@@ -42,9 +42,8 @@ std::wstring CountdownText(int seconds) {
 }
 
 std::wstring CMainWnd::PurchaseLayerKey() const {
-    RECT client = {};
-    GetClientRect(m_hWnd, &client);
-    std::wstring key = CacheKey({client.right, client.bottom}, {BackgroundSource(), m_hbmpLogo, m_hbmpPayIcon});
+    std::wstring key = BackgroundKey(ClientSize(), m_hbmpLogo, m_hbmpPayIcon);
+    if (key.empty()) return key;
     wchar_t prices[80];
     std::swprintf(prices, 80, L"|%.17g|%.17g|", m_bCouponAccepted ? m_dCouponPrice : m_offer.current_price,
                   m_offer.original_price);
@@ -64,9 +63,7 @@ std::wstring CMainWnd::PurchaseLayerKey() const {
 }
 
 void CMainWnd::DrawPurchasePage(HDC dc) {
-    RECT client = {};
-    GetClientRect(m_hWnd, &client);
-    PaintThroughCache(dc, m_purchaseLayerCache, {client.right, client.bottom}, PurchaseLayerKey(), [this](HDC layer) {
+    PaintThroughCache(dc, m_purchaseLayerCache, ClientSize(), PurchaseLayerKey(), [this](HDC layer) {
         DrawBackground(layer);
         DrawTitleBar(layer);
         DrawPurchasePanel(layer);

@@ -125,8 +125,8 @@ std::wstring CacheKey(SIZE size, std::initializer_list<const void*> images);
 void AppendKeyText(std::wstring& key, const std::wstring& text);
 
 // Copies the cached layer into dc at (0, 0), first drawing it anew with draw
-// when the cache is empty or its key differs. When no layer can be made,
-// draws straight into dc.
+// when the cache is empty or its key differs. An empty key names a layer not
+// worth keeping; it and a layer that cannot be made are drawn straight into dc.
 void PaintThroughCache(HDC dc, PaintCache& cache, SIZE size, const std::wstring& key,
                        const std::function<void(HDC)>& draw);
 

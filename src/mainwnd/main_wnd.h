@@ -215,7 +215,10 @@ public:
     // size; the fitted copy is used once or dropped.
     void AdoptFittedBackground(SIZE size, const std::wstring& key);
     bool BackgroundDecoding() const;
-    const void* BackgroundSource() const;
+    // A cache key for a layer drawn over the background from these images, or
+    // empty (nothing worth keeping) while the background is on its way.
+    std::wstring BackgroundKey(SIZE size, const void* image = nullptr, const void* another = nullptr) const;
+    SIZE ClientSize() const;
     HFONT CreateUIFont(int size, int weight, BOOL italic = FALSE);
     void DrawVersionCombo(HDC dc, Gdiplus::Graphics& g);
     void DrawVersionDropList(HDC dc, Gdiplus::Graphics& g);

@@ -39,7 +39,7 @@ void WaitForNextPoll(const WorkerJob& job) {
 bool EnterPollExchange(const PollJob& job) {
     while (!job.gate->TryEnter()) {
         if (job.Stopped()) return false;
-        Sleep(20);
+        ClockSleepMs(20);
     }
     return true;
 }
