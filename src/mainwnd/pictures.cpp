@@ -86,12 +86,9 @@ PictureDecoder::~PictureDecoder() {
     // The owner takes its pictures before it goes; whatever is left has no
     // field to go to any more and is freed here.
     if (!m_job) return;
-    if (m_thread) {
-        WaitForSingleObject(m_thread, INFINITE);
-        CloseHandle(m_thread);
-    }
-    for (const std::vector<HBITMAP>* made : {&m_job->bitmaps, &m_job->fitted}) {
-        for (HBITMAP bitmap : *made) {
+    if (m_thread) WaitForSingleObject(m_thread.get(), INFINITE);
+    for (const Job::Made& made : m_job->made) {
+        for (HBITMAP bitmap : {made.picture, made.fitted}) {
             if (bitmap) DeleteObject(bitmap);
         }
     }
@@ -101,9 +98,8 @@ void PictureDecoder::Start(std::vector<PictureSlot> slots) {
     m_started = true;
     auto job = std::make_unique<Job>();
     job->slots = std::move(slots);
-    job->bitmaps.assign(job->slots.size(), nullptr);
-    job->fitted.assign(job->slots.size(), nullptr);
-    m_thread = CreateThread(nullptr, 0, Run, job.get(), 0, nullptr);
+    job->made.resize(job->slots.size());
+    m_thread.reset(CreateThread(nullptr, 0, Run, job.get(), 0, nullptr));
     m_job = std::move(job);
     if (!m_thread) {
         Run(m_job.get());
@@ -131,16 +127,16 @@ bool PictureDecoder::Deliver(bool wait) {
         // Once the pictures are decoded the thread only posts and returns: its
         // message may arrive before it has ended, and must not find nothing.
         const bool decoded = m_job->decoded.load();
-        if (WaitForSingleObject(m_thread, wait || decoded ? INFINITE : 0) != WAIT_OBJECT_0) return false;
-        CloseHandle(m_thread);
-        m_thread = nullptr;
+        if (WaitForSingleObject(m_thread.get(), wait || decoded ? INFINITE : 0) != WAIT_OBJECT_0) return false;
+        m_thread.reset();
     }
     for (size_t i = 0; i < m_job->slots.size(); ++i) {
         const PictureSlot& slot = m_job->slots[i];
-        *slot.field = m_job->bitmaps[i];
+        const Job::Made& made = m_job->made[i];
+        *slot.field = made.picture;
         if (slot.fitted) {
             if (slot.fitted->bitmap) DeleteObject(slot.fitted->bitmap);
-            *slot.fitted = {m_job->bitmaps[i], slot.fitSize, m_job->fitted[i]};
+            *slot.fitted = {made.picture, slot.fitSize, made.fitted};
         }
     }
     m_job.reset();
@@ -153,8 +149,9 @@ DWORD WINAPI PictureDecoder::Run(LPVOID param) {
     // this thread if need be, before it shuts GDI+ down.
     for (size_t i = 0; i < job->slots.size(); ++i) {
         const PictureSlot& slot = job->slots[i];
-        job->bitmaps[i] = DecodePicture(slot);
-        if (slot.fitted) job->fitted[i] = FitPicture(job->bitmaps[i], slot.fitSize);
+        Job::Made& made = job->made[i];
+        made.picture = DecodePicture(slot);
+        if (slot.fitted) made.fitted = FitPicture(made.picture, slot.fitSize);
     }
     job->decoded.store(true);
     job->PostIfDecoded();

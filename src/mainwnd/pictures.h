@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "util/handles.h"
+
 // A PNG resource of this module (RT_RCDATA) or a PNG file decoded with GDI+
 // and converted on a fully transparent black background; null on failure.
 // GDI+ must be started. Safe on any thread.
@@ -68,8 +70,12 @@ public:
 private:
     struct Job {
         std::vector<PictureSlot> slots;
-        std::vector<HBITMAP> bitmaps;
-        std::vector<HBITMAP> fitted;
+        // What the thread made of each slot.
+        struct Made {
+            HBITMAP picture = nullptr;
+            HBITMAP fitted = nullptr;
+        };
+        std::vector<Made> made;
         std::atomic<bool> decoded{false};
         // Whoever of the thread and NotifyWhenDecoded sees both the target
         // and the end of decoding takes the target and posts.
@@ -80,6 +86,6 @@ private:
     static DWORD WINAPI Run(LPVOID job);
 
     std::unique_ptr<Job> m_job;
-    HANDLE m_thread = nullptr;
+    UniqueHandle m_thread;
     bool m_started = false;
 };
